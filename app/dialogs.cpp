@@ -1,0 +1,43 @@
+// The frame both dialog procedures share: icon, CurrentDialog, Cancel. Every WM_COMMAND is
+// answered TRUE whatever its id; the notification code and lParam are never looked at.
+#include "app/dialogs.h"
+
+#include "app/globals.h"
+#include "res/resource.h"
+
+namespace {
+
+void OpenDialog(HWND window, int iconId, WPARAM iconSize)
+{
+    CurrentDialog = window;
+    HICON icon = LoadIconA(ModuleInstance, MAKEINTRESOURCEA(iconId));
+    SendMessageA(window, WM_SETICON, iconSize, reinterpret_cast<LPARAM>(icon));
+}
+
+}  // namespace
+
+INT_PTR CALLBACK InstallDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        OpenDialog(window, IDI_INSTALL, ICON_BIG);
+        return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDCANCEL) EndDialog(window, 0);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+INT_PTR CALLBACK UninstallDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        OpenDialog(window, IDI_UNINSTALL, ICON_SMALL);
+        return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDCANCEL) EndDialog(window, 0);
+        return TRUE;
+    }
+    return FALSE;
+}

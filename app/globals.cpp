@@ -1,0 +1,6 @@
+#include "app/globals.h"
+
+HINSTANCE ModuleInstance;
+TextBuffer SourceFolder;
+TextBuffer DestinationFolder;
+HWND CurrentDialog;

@@ -1,0 +1,85 @@
+#pragma once
+// The one string type of the program: an owned heap block with an explicit byte length,
+// always followed by two zero bytes. A buffer holding one path is therefore also a one-item
+// double-zero-terminated list, which is what SHFileOperationA wants.
+//
+// Portable: no <windows.h>. The three operations that call the platform (ReadWindowText,
+// LoadResourceString, ConvertToWide) live in text_buffer_win32.cpp and exist only there.
+
+#include <stdint.h>
+
+#ifdef _WIN32
+struct HWND__;
+#endif
+
+struct TextBuffer {
+    enum : uint8_t {
+        NoShrink = 1,    // never give memory back; for scratch buffers refilled again and again
+        LargeSlack = 2,  // grow by 1000 extra bytes instead of 10
+    };
+    enum : int {
+        ReserveKeepText = 1,
+        ReserveSetLength = 2,
+    };
+
+    // Field order is part of the contract: tests and callers read these directly.
+    char* data = nullptr;   // owned block of capacity + 3 bytes, or null
+    int32_t length = 0;     // text bytes, not counting the two trailing zeros
+    int32_t capacity = 0;   // text bytes the block can hold
+    uint8_t flags = 0;
+
+    TextBuffer() = default;
+    explicit TextBuffer(uint8_t initialFlags) : flags(initialFlags) {}
+    ~TextBuffer() { Release(); }
+    TextBuffer(const TextBuffer&) = delete;
+    TextBuffer& operator=(const TextBuffer&) = delete;
+
+    // Resizing primitives; each applies the growth policy for n bytes (n >= 0).
+    // The text is lost when a new block is taken.
+    void ResizeDiscard(int32_t n);
+    // The first min(old length, n) bytes survive.
+    void Resize(int32_t n);
+    // As ResizeDiscard, but a replaced block is not freed: *oldBlock receives it (or null) and
+    // the caller frees it with FreeBlock after copying out. Returns true when a new block was taken.
+    bool ResizeDetach(int32_t n, bool noTerminators, char** oldBlock);
+    static void FreeBlock(char* block);
+
+    void Release();
+    char* Reserve(int32_t n, int mode);
+    void SetLength(int32_t n, bool keepBlock);
+
+    static bool EqualsNoCase(const TextBuffer& a, const TextBuffer& b);
+    bool StartsWith(const char* text, int32_t n) const;
+    bool EndsWith(const char* text, int32_t n) const;
+
+    TextBuffer& Append(const TextBuffer& other);
+    TextBuffer& Prepend(const TextBuffer& other);
+    TextBuffer& PrependText(const char* text);
+    TextBuffer& CopyPart(const TextBuffer& source, int32_t position, int32_t count, bool append);
+    TextBuffer& Assign(const TextBuffer& other);
+    TextBuffer& AssignText(const char* text);
+    TextBuffer& AppendText(const char* text);
+    TextBuffer& AssignConcat(const TextBuffer& b, const char* text);
+    TextBuffer& AssignConcatText(const char* text1, const char* text2);
+    TextBuffer& TrimEnd(char ch);
+
+    // Keeps the folder part of a path (through its last \, / or :), or of a command line whose
+    // program path is quoted; a leading $Name$ or %NAME% token is never cut. Source may be *this.
+    TextBuffer& GetFolderPart(const TextBuffer& source);
+
+#ifdef _WIN32
+    int32_t ReadWindowText(HWND__* window, bool useMessages);
+    TextBuffer& LoadResourceString(unsigned id);
+    // Converts ANSI text (or, for null or the own text, this buffer's own bytes) to UTF-16.
+    // Returns data; a failed conversion leaves the empty text.
+    char* ConvertToWide(const char* text);
+#endif
+
+    const char* Text() const { return data ? data : ""; }
+
+private:
+    // Applies the growth policy; returns true when a new block must be taken and sets *newCapacity.
+    bool NeedsNewBlock(int32_t n, int32_t* newCapacity) const;
+    void Terminate(int32_t n);
+    TextBuffer& PrependBytes(const char* bytes, int32_t count, bool ownText);
+};

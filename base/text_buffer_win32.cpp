@@ -1,0 +1,60 @@
+// The text buffer operations that call the platform.
+#include <windows.h>
+
+#include "app/globals.h"
+#include "base/text_buffer.h"
+
+int32_t TextBuffer::ReadWindowText(HWND window, bool useMessages)
+{
+    int32_t n = useMessages ? static_cast<int32_t>(SendMessageA(window, WM_GETTEXTLENGTH, 0, 0))
+                            : GetWindowTextLengthA(window);
+    if (n < 0) n = 0;
+    ResizeDiscard(n);
+    if (n > 0) {
+        const int32_t got = useMessages
+            ? static_cast<int32_t>(SendMessageA(window, WM_GETTEXT, n + 1, reinterpret_cast<LPARAM>(data)))
+            : GetWindowTextA(window, data, n + 1);
+        // The text may have shrunk between the two calls, or the window may be gone.
+        if (got < length) SetLength(got < 0 ? 0 : got, false);
+    }
+    return length;
+}
+
+TextBuffer& TextBuffer::LoadResourceString(unsigned id)
+{
+    if (capacity < 100) ResizeDiscard(100);
+    int got = LoadStringA(ModuleInstance, id, data, capacity + 1);
+    // A count equal to the room means the string may have been cut: load again with far more.
+    if (got == capacity) {
+        if (capacity < 10000) ResizeDiscard(10000);
+        got = LoadStringA(ModuleInstance, id, data, capacity);
+    }
+    if (got < 0) got = 0;
+    SetLength(got, false);
+    return *this;
+}
+
+char* TextBuffer::ConvertToWide(const char* text)
+{
+    if (text && text != data) {
+        const int32_t n = lstrlenA(text);
+        if (n == 0) return AssignText("").data;
+        ResizeDiscard(2 * n);
+        const int units = MultiByteToWideChar(CP_ACP, 0, text, n, reinterpret_cast<wchar_t*>(data), n);
+        Terminate(2 * (units > 0 ? units : 0));
+        return data;
+    }
+    if (length == 0) {
+        if (data) data[0] = data[1] = 0;
+        return data;
+    }
+    // The conversion reads from the old block, so a new one is always taken.
+    const int32_t n = length;
+    capacity = 0;
+    char* oldBlock;
+    ResizeDetach(2 * n, true, &oldBlock);
+    const int units = MultiByteToWideChar(CP_ACP, 0, oldBlock, n, reinterpret_cast<wchar_t*>(data), n);
+    FreeBlock(oldBlock);
+    Terminate(2 * (units > 0 ? units : 0));
+    return data;
+}

@@ -1,0 +1,16 @@
+# Native build of the portable core under AddressSanitizer and UndefinedBehaviorSanitizer.
+find_package(GTest REQUIRED)
+
+set(SANITIZE -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+
+add_library(zvcore STATIC ${CORE_SOURCES})
+target_include_directories(zvcore PUBLIC ${CMAKE_SOURCE_DIR})
+target_compile_options(zvcore PRIVATE ${WARNINGS} ${SANITIZE} -g)
+target_link_options(zvcore PUBLIC ${SANITIZE})
+
+add_executable(core_tests ${CORE_TEST_SOURCES})
+target_compile_options(core_tests PRIVATE ${WARNINGS} ${SANITIZE} -g)
+target_link_libraries(core_tests PRIVATE zvcore GTest::gtest_main)
+add_test(NAME core_tests_native COMMAND core_tests)
+set_tests_properties(core_tests_native PROPERTIES
+    ENVIRONMENT "ASAN_OPTIONS=detect_leaks=1:abort_on_error=1;UBSAN_OPTIONS=print_stacktrace=1")
