@@ -1,0 +1,40 @@
+# Windows test programs, run by ctest through Wine (the toolchain's emulator). Each program is one
+# ctest entry so that a run starts few Wine processes.
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest googletest EXCLUDE_FROM_ALL)
+
+function(add_wine_test name)
+    add_executable(${name} ${ARGN})
+    target_compile_options(${name} PRIVATE ${WARNINGS})
+    target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/res)
+    target_link_libraries(${name} PRIVATE zvwin gtest)
+    target_link_options(${name} PRIVATE -static)
+    add_test(NAME ${name} COMMAND ${name})
+endfunction()
+
+# Command-line helper for scripts: starts a program and waits for or drives its dialog.
+add_executable(driver tests/tools/driver.cpp tests/win/process.cpp)
+target_compile_options(driver PRIVATE ${WARNINGS})
+target_include_directories(driver PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_options(driver PRIVATE -static)
+
+add_wine_test(base_tests_wine ${CORE_TEST_SOURCES}
+    tests/win/test_main.cpp
+    tests/win/text_buffer_win32_test.cpp
+    tests/win/process.cpp
+    tests/win/dialog_automation.cpp
+    tests/win/message_box_test.cpp
+    tests/win/test_resources.rc)
+
+add_wine_test(app_tests
+    tests/win/test_main.cpp
+    tests/win/process.cpp
+    tests/win/dialog_automation.cpp
+    tests/win/dialog_frame_test.cpp
+    tests/win/dialog_template_test.cpp
+    tests/win/setup_module.cpp
+    tests/win/startup_test.cpp
+    tests/win/test_resources.rc)
+target_compile_definitions(app_tests PRIVATE SETUP_EXE="Z:$<TARGET_FILE:setup>")
+add_dependencies(app_tests setup)

@@ -1,0 +1,103 @@
+#include "tests/win/process.h"
+
+#include <vector>
+
+bool ChildProcess::Start(const std::string& commandLine, const char* directory)
+{
+    Close();
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back(0);
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, directory, &startup, &info))
+        return false;
+    CloseHandle(info.hThread);
+    process = info.hProcess;
+    id = info.dwProcessId;
+    return true;
+}
+
+long ChildProcess::WaitExit(DWORD milliseconds)
+{
+    if (!process || WaitForSingleObject(process, milliseconds) != WAIT_OBJECT_0) return -1;
+    DWORD code = 0;
+    GetExitCodeProcess(process, &code);
+    return static_cast<long>(code);
+}
+
+void ChildProcess::Close()
+{
+    if (process) CloseHandle(process);
+    process = nullptr;
+    id = 0;
+}
+
+namespace {
+
+struct Search {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK FindDialogOf(HWND window, LPARAM param)
+{
+    Search* search = reinterpret_cast<Search*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == search->processId && IsWindowVisible(window) && ClassOf(window) == "#32770") {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+struct Count {
+    const char* caption;
+    int count;
+};
+
+BOOL CALLBACK CountCaption(HWND window, LPARAM param)
+{
+    Count* count = reinterpret_cast<Count*>(param);
+    if (IsWindowVisible(window) && WindowText(window) == count->caption) ++count->count;
+    return TRUE;
+}
+
+}  // namespace
+
+HWND WaitForDialog(const ChildProcess& child, DWORD milliseconds)
+{
+    const DWORD start = GetTickCount();
+    // The dialog exists once the new process first waits for input.
+    WaitForInputIdle(child.process, milliseconds);
+    for (;;) {
+        Search search = {child.id, nullptr};
+        EnumWindows(FindDialogOf, reinterpret_cast<LPARAM>(&search));
+        if (search.found) return search.found;
+        if (GetTickCount() - start > milliseconds) return nullptr;
+        // Wakes early when the process ends instead of showing a dialog.
+        if (WaitForSingleObject(child.process, 20) == WAIT_OBJECT_0) return nullptr;
+    }
+}
+
+std::string WindowText(HWND window)
+{
+    char text[1024] = {};
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+std::string ClassOf(HWND window)
+{
+    char name[256] = {};
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+int CountWindows(const char* caption)
+{
+    Count count = {caption, 0};
+    EnumWindows(CountCaption, reinterpret_cast<LPARAM>(&count));
+    return count.count;
+}

@@ -1,0 +1,29 @@
+#pragma once
+// Starting programs and finding their dialogs, for tests and the script driver.
+#include <windows.h>
+
+#include <string>
+
+struct ChildProcess {
+    HANDLE process = nullptr;
+    DWORD id = 0;
+
+    ChildProcess() = default;
+    ~ChildProcess() { Close(); }
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    // commandLine is passed as is; the program name must be quoted by the caller if needed.
+    bool Start(const std::string& commandLine, const char* directory = nullptr);
+    // Waits for the process to end; returns its exit code, or -1 on time-out.
+    long WaitExit(DWORD milliseconds);
+    void Close();
+};
+
+// Waits until the process has a visible top-level dialog and returns it, or null after the
+// time-out or when the process ended first.
+HWND WaitForDialog(const ChildProcess& child, DWORD milliseconds);
+std::string WindowText(HWND window);
+std::string ClassOf(HWND window);
+// Number of visible top-level windows with this caption, in any process.
+int CountWindows(const char* caption);

@@ -1,0 +1,145 @@
+// The real setup.exe started as a process: mode choice, the single-instance guard, the ways a
+// dialog ends, and bad start conditions. Each case checks what a user would see: which window
+// appears, and that the process leaves with exit code 0.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/win/process.h"
+
+namespace {
+
+const DWORD kShowTimeout = 20000;
+
+std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
+
+// Starts setup.exe with this command line and returns the caption of the dialog it shows; the
+// dialog is then ended with `end` and the exit code checked.
+std::string CaptionFor(const std::string& commandLine, void (*end)(HWND) = nullptr)
+{
+    ChildProcess setup;
+    if (!setup.Start(commandLine)) return "<not started>";
+    HWND dialog = WaitForDialog(setup, kShowTimeout);
+    if (!dialog) {
+        setup.WaitExit(5000);
+        return "<no dialog>";
+    }
+    std::string caption = WindowText(dialog);
+    if (end)
+        end(dialog);
+    else
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(setup.WaitExit(kShowTimeout), 0) << commandLine;
+    return caption;
+}
+
+std::string CopyOfSetup(const std::string& folder)
+{
+    // Creates each level; existing ones are fine.
+    for (size_t at = folder.find('\\', 3); ; at = folder.find('\\', at + 1)) {
+        CreateDirectoryA(folder.substr(0, at).c_str(), nullptr);
+        if (at == std::string::npos) break;
+    }
+    std::string exe = folder + "\\setup.exe";
+    EXPECT_TRUE(CopyFileA(SETUP_EXE, exe.c_str(), FALSE)) << exe;
+    return exe;
+}
+
+void PressEscape(HWND dialog) { PostMessageA(GetDlgItem(dialog, IDOK), WM_KEYDOWN, VK_ESCAPE, 0); }
+void CloseBox(HWND dialog) { PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }
+
+}  // namespace
+
+TEST(Startup, ModeFollowsTheWholeArgumentIgnoringCase)
+{
+    const std::string exe = Quoted(SETUP_EXE);
+    EXPECT_EQ(CaptionFor(exe), "Install Zevrin");
+    EXPECT_EQ(CaptionFor(exe + " UNINSTALL"), "Uninstall Zevrin");
+    EXPECT_EQ(CaptionFor(exe + " uninstall", PressEscape), "Uninstall Zevrin");
+    EXPECT_EQ(CaptionFor(exe + " uninstall ", CloseBox), "Install Zevrin");
+    EXPECT_EQ(CaptionFor(exe + " -uninstall"), "Install Zevrin");
+    EXPECT_EQ(CaptionFor(exe + " uninstall x"), "Install Zevrin");
+    EXPECT_EQ(CaptionFor(exe + "\t\tUninstall"), "Uninstall Zevrin");
+}
+
+TEST(Startup, QuotedPathWithBlanksAndEndingsByKeyAndCloseBox)
+{
+    const std::string exe = CopyOfSetup("C:\\zv tests\\folder with blanks");
+    EXPECT_EQ(CaptionFor(Quoted(exe) + "  Uninstall", CloseBox), "Uninstall Zevrin");
+    EXPECT_EQ(CaptionFor(Quoted(exe), PressEscape), "Install Zevrin");
+    EXPECT_EQ(CaptionFor(Quoted(exe), CloseBox), "Install Zevrin");
+}
+
+TEST(Startup, SecondCopyExitsAtOnceWithoutAWindow)
+{
+    ChildProcess first;
+    ASSERT_TRUE(first.Start(Quoted(SETUP_EXE) + " uninstall"));
+    HWND dialog = WaitForDialog(first, kShowTimeout);
+    ASSERT_NE(dialog, nullptr);
+
+    for (const char* args : {"", " uninstall"}) {
+        ChildProcess second;
+        ASSERT_TRUE(second.Start(Quoted(SETUP_EXE) + args));
+        EXPECT_EQ(second.WaitExit(kShowTimeout), 0) << "second copy with '" << args << "'";
+        EXPECT_EQ(CountWindows("Install Zevrin"), 0);
+        EXPECT_EQ(CountWindows("Uninstall Zevrin"), 1);
+    }
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(first.WaitExit(kShowTimeout), 0);
+
+    // The guard is gone with the first copy: a new start shows its dialog again.
+    EXPECT_EQ(CaptionFor(Quoted(SETUP_EXE)), "Install Zevrin");
+}
+
+TEST(Startup, DriveRootAndAVeryLongCommandLine)
+{
+    const std::string root = "C:\\setup.exe";
+    ASSERT_TRUE(CopyFileA(SETUP_EXE, root.c_str(), FALSE));
+    EXPECT_EQ(CaptionFor(root + " UNINSTALL"), "Uninstall Zevrin");
+    DeleteFileA(root.c_str());
+
+    std::string longLine = Quoted(SETUP_EXE) + " uninstall";
+    longLine.append(30000, 'x');
+    EXPECT_EQ(CaptionFor(longLine), "Install Zevrin");
+    std::string odd = Quoted(SETUP_EXE) + " \"\xE9\x01\x7F%s%n$Windows$\"";
+    EXPECT_EQ(CaptionFor(odd), "Install Zevrin");
+}
+
+TEST(Startup, ModulePathAtAndBeyondMaxPath)
+{
+    // The longest path an ANSI program can be started from: 259 characters and the zero.
+    std::string folder = "C:\\zv tests\\long";
+    while (folder.size() + 1 + 36 < MAX_PATH - 11) folder += "\\abcdefghijklmnopqrstuvwxyz0123456789";
+    folder += "\\" + std::string(MAX_PATH - 1 - 10 - folder.size() - 1, 'p');
+    const std::string exe = CopyOfSetup(folder);
+    ASSERT_EQ(exe.size(), static_cast<size_t>(MAX_PATH - 1));
+    EXPECT_EQ(CaptionFor(Quoted(exe) + " uninstall"), "Uninstall Zevrin");
+
+    // Beyond MAX_PATH only the wide \\?\ form can even hold the file.
+    std::wstring wide = L"\\\\?\\" + std::wstring(folder.begin(), folder.end());
+    while (wide.size() < 320) {
+        wide += L"\\qrstuvwxyz0123456789";
+        CreateDirectoryW(wide.c_str(), nullptr);
+    }
+    wide += L"\\setup.exe";
+    const std::string source = SETUP_EXE;
+    ASSERT_TRUE(CopyFileW(std::wstring(source.begin(), source.end()).c_str(), wide.c_str(), FALSE));
+    std::wstring line = L"\"" + wide + L"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        GTEST_SKIP() << "CreateProcessW refuses a program path of " << wide.size()
+                     << " characters, as Windows does for programs that are not long-path aware";
+    CloseHandle(info.hThread);
+    ChildProcess setup;
+    setup.process = info.hProcess;
+    setup.id = info.dwProcessId;
+    HWND dialog = WaitForDialog(setup, kShowTimeout);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(WindowText(dialog), "Install Zevrin");
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(setup.WaitExit(kShowTimeout), 0);
+}

@@ -1,0 +1,12 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "app/globals.h"
+
+int main(int argc, char** argv)
+{
+    ModuleInstance = GetModuleHandleA(nullptr);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
