@@ -36,8 +36,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     FindSourceFolder();
     SetCurrentDirectoryA(SourceFolder.Text());
 
-    // The C runtime's lpCmdLine does not skip a program name with a quote in its middle the way
-    // the user's shell built it, so the arguments are taken from the full command line.
+    // The arguments are cut from the full command line by our own rule rather than taken from
+    // the C runtime's lpCmdLine: the rule is then tested natively and cannot change with the
+    // runtime's version. (This MinGW runtime agrees on quoted names, mid-name quotes and control
+    // characters as blanks.)
     if (IsUninstallArgument(SkipProgramName(GetCommandLineA())))
         DialogBoxParamA(ModuleInstance, MAKEINTRESOURCEA(IDD_UNINSTALL), nullptr, UninstallDialogProc, 0);
     else
