@@ -38,3 +38,10 @@ add_wine_test(app_tests
     tests/win/test_resources.rc)
 target_compile_definitions(app_tests PRIVATE SETUP_EXE="Z:$<TARGET_FILE:setup>")
 add_dependencies(app_tests setup)
+
+add_wine_test(platform_tests
+    tests/win/test_main.cpp
+    tests/win/import_patch.cpp
+    tests/win/registry_test.cpp
+    tests/win/path_tokens_test.cpp)
+target_link_libraries(platform_tests PRIVATE shlwapi)

@@ -1,0 +1,23 @@
+#pragma once
+// Small registry operations. Each opens the key it needs with the narrowest access, does one
+// thing and closes every key it opened. Success is non-zero, failure zero; nothing is shown.
+#include <windows.h>
+
+#include "base/text_buffer.h"
+
+// Reads a value into the buffer. Returns the text's length + 1 when the value exists with the
+// expected type; otherwise 0, and the buffer holds defaultText (released when that is null).
+// defaultText may be the buffer's own text.
+int32_t RegReadString(TextBuffer& buffer, const char* keyPath, const char* valueName, const char* defaultText,
+                      HKEY root, DWORD type);
+
+// Writes the buffer's text and its zero byte (one zero byte for a buffer without a block),
+// creating missing keys on the path. Returns length + 1, or 0 on failure.
+int32_t RegWriteValue(const TextBuffer& buffer, const char* keyPath, const char* valueName, HKEY root, DWORD type);
+
+// Deletes the single key `name` under parentPath; with onlyIfNoSubkeys, a key that has a subkey
+// (or cannot be probed) is left alone. True when the key was deleted.
+bool RegRemoveKey(const char* parentPath, const char* name, HKEY root, bool onlyIfNoSubkeys);
+
+// Deletes one value. 1 when it was deleted, else 0.
+int RegRemoveValue(const char* keyPath, const char* valueName, HKEY root);
