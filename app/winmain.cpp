@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "app/dialogs.h"
+#include "app/dll_hardening.h"
 #include "app/globals.h"
 #include "base/command_line.h"
 #include "res/resource.h"
@@ -28,6 +29,8 @@ void FindSourceFolder()
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
+    RestrictDllSearchPath();
+
     HANDLE guard = CreateMutexA(nullptr, TRUE, "ZVSetup_InstMutex.");
     if (GetLastError() == ERROR_ALREADY_EXISTS) return 0;
 

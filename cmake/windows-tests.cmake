@@ -27,6 +27,15 @@ add_wine_test(base_tests_wine ${CORE_TEST_SOURCES}
     tests/win/message_box_test.cpp
     tests/win/test_resources.rc)
 
+# A DLL to plant and a program without the hardening, for the DLL search path test.
+add_library(zvplant SHARED tests/win/planted_dll.cpp)
+set_target_properties(zvplant PROPERTIES PREFIX "")
+target_link_options(zvplant PRIVATE -static)
+add_executable(dllprobe WIN32 tests/win/dll_probe.cpp app/dll_hardening.cpp)
+target_include_directories(dllprobe PRIVATE ${CMAKE_SOURCE_DIR})
+target_compile_options(dllprobe PRIVATE ${WARNINGS})
+target_link_options(dllprobe PRIVATE -static)
+
 add_wine_test(app_tests
     tests/win/test_main.cpp
     tests/win/process.cpp
@@ -35,9 +44,11 @@ add_wine_test(app_tests
     tests/win/dialog_template_test.cpp
     tests/win/setup_module.cpp
     tests/win/startup_test.cpp
+    tests/win/dll_planting_test.cpp
     tests/win/test_resources.rc)
-target_compile_definitions(app_tests PRIVATE SETUP_EXE="Z:$<TARGET_FILE:setup>")
-add_dependencies(app_tests setup)
+target_compile_definitions(app_tests PRIVATE SETUP_EXE="Z:$<TARGET_FILE:setup>"
+    PLANT_DLL="Z:$<TARGET_FILE:zvplant>" DLLPROBE_EXE="Z:$<TARGET_FILE:dllprobe>")
+add_dependencies(app_tests setup zvplant dllprobe)
 
 add_wine_test(platform_tests
     tests/win/test_main.cpp

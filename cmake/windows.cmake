@@ -12,6 +12,7 @@ target_compile_options(zvcore PRIVATE ${WARNINGS} ${RELEASE_FLAGS})
 add_library(zvwin STATIC
     app/globals.cpp
     app/dialogs.cpp
+    app/dll_hardening.cpp
     base/text_buffer_win32.cpp
     base/message_box_win32.cpp
     registry/registry.cpp

@@ -1,0 +1,89 @@
+// A DLL planted beside setup.exe under the name of a DLL that is loaded by name after start-up
+// (uxtheme.dll, which user32 loads when windows are created) must not be loaded.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/win/process.h"
+
+namespace {
+
+const char kFolder[] = "C:\\zv tests\\downloads";
+const char kMark[] = "C:\\zv tests\\downloads\\planted-dll-ran.txt";
+
+bool PlantedDllRan()
+{
+    const bool ran = GetFileAttributesA(kMark) != INVALID_FILE_ATTRIBUTES;
+    DeleteFileA(kMark);
+    return ran;
+}
+
+// Wine maps its own builtin DLL in place of a file of a known name; preferring the native file
+// for these two programs, as Windows always does, makes the planted DLL reachable at all.
+class PreferPlantedFile {
+public:
+    PreferPlantedFile()
+    {
+        for (const char* program : kPrograms) {
+            HKEY key;
+            if (RegCreateKeyExA(HKEY_CURRENT_USER, Path(program).c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                                nullptr) != ERROR_SUCCESS)
+                continue;
+            RegSetValueExA(key, "uxtheme", 0, REG_SZ, reinterpret_cast<const BYTE*>("native,builtin"), 15);
+            RegCloseKey(key);
+        }
+    }
+    ~PreferPlantedFile()
+    {
+        for (const char* program : kPrograms) RegDeleteKeyA(HKEY_CURRENT_USER, Path(program).c_str());
+    }
+
+private:
+    static constexpr const char* kPrograms[] = {"setup.exe", "dllprobe.exe"};
+    static std::string Path(const char* program)
+    {
+        return std::string("Software\\Wine\\AppDefaults\\") + program + "\\DllOverrides";
+    }
+};
+
+std::string Plant(const char* source, const char* name)
+{
+    std::string target = std::string(kFolder) + "\\" + name;
+    EXPECT_TRUE(CopyFileA(source, target.c_str(), FALSE)) << target;
+    return target;
+}
+
+}  // namespace
+
+TEST(DllPlanting, SetupDoesNotLoadADllPlantedBesideIt)
+{
+    CreateDirectoryA("C:\\zv tests", nullptr);
+    CreateDirectoryA(kFolder, nullptr);
+    Plant(PLANT_DLL, "uxtheme.dll");
+    const std::string setup = Plant(SETUP_EXE, "setup.exe");
+    const std::string probe = Plant(DLLPROBE_EXE, "dllprobe.exe");
+    PlantedDllRan();
+    PreferPlantedFile prefer;
+
+    // The control: the same folder, a program without the hardening loads the planted file.
+    ChildProcess plain;
+    ASSERT_TRUE(plain.Start("\"" + probe + "\"", kFolder));
+    EXPECT_NE(plain.WaitExit(20000), -1);
+    EXPECT_TRUE(PlantedDllRan()) << "the planted DLL was not reachable at all";
+
+    ChildProcess hardened;
+    ASSERT_TRUE(hardened.Start("\"" + probe + "\" harden", kFolder));
+    EXPECT_NE(hardened.WaitExit(20000), -1);
+    EXPECT_FALSE(PlantedDllRan());
+
+    ChildProcess installer;
+    ASSERT_TRUE(installer.Start("\"" + setup + "\"", kFolder));
+    HWND dialog = WaitForDialog(installer, 20000);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(WindowText(dialog), "Install Zevrin");
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(installer.WaitExit(20000), 0);
+    EXPECT_FALSE(PlantedDllRan()) << "setup.exe ran the planted DLL";
+}
