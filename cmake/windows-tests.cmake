@@ -56,3 +56,19 @@ add_wine_test(platform_tests
     tests/win/registry_test.cpp
     tests/win/path_tokens_test.cpp)
 target_link_libraries(platform_tests PRIVATE shlwapi)
+
+# Stand-ins for the product (also the demo payload's zv.exe) and for its earlier version.
+add_executable(product_standin WIN32 tests/standins/product_standin.cpp)
+add_executable(earlier_standin WIN32 tests/standins/earlier_standin.cpp)
+foreach(standin product_standin earlier_standin)
+    target_compile_options(${standin} PRIVATE ${WARNINGS})
+    target_link_options(${standin} PRIVATE -static)
+endforeach()
+
+add_wine_test(closing_tests
+    tests/win/test_main.cpp
+    tests/win/process.cpp
+    tests/win/close_product_test.cpp)
+target_compile_definitions(closing_tests PRIVATE PRODUCT_STANDIN="Z:$<TARGET_FILE:product_standin>"
+    EARLIER_STANDIN="Z:$<TARGET_FILE:earlier_standin>")
+add_dependencies(closing_tests product_standin earlier_standin)

@@ -13,6 +13,8 @@ add_library(zvwin STATIC
     app/globals.cpp
     app/dialogs.cpp
     app/dll_hardening.cpp
+    app/wait_pump.cpp
+    app/close_product.cpp
     base/text_buffer_win32.cpp
     base/message_box_win32.cpp
     registry/registry.cpp

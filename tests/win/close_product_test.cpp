@@ -1,0 +1,242 @@
+// CloseRunningProduct and WaitAndPump against stand-ins for the product and its earlier version,
+// each a separate process. Times are checked as bounds and order, with room for a slow machine.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "app/close_product.h"
+#include "app/globals.h"
+#include "app/wait_pump.h"
+#include "tests/win/process.h"
+
+namespace {
+
+const char kFolder[] = "C:\\zvtests";
+
+ULONGLONG Now() { return GetTickCount64(); }
+
+std::string ReadLog(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// A stand-in started and waited for until its window exists; killed if still running at the end.
+struct StandIn {
+    ChildProcess process;
+    std::string log;
+
+    bool Start(const char* exe, const std::string& name, const std::string& options)
+    {
+        CreateDirectoryA(kFolder, nullptr);
+        log = std::string(kFolder) + "\\" + name + ".log";
+        DeleteFileA(log.c_str());
+        if (!process.Start("\"" + std::string(exe) + "\" " + options + " --log=" + log)) return false;
+        return WaitForInputIdle(process.process, 20000) == 0;
+    }
+    ~StandIn()
+    {
+        if (process.process && WaitForSingleObject(process.process, 0) == WAIT_TIMEOUT) {
+            TerminateProcess(process.process, 9);
+            WaitForSingleObject(process.process, 5000);
+        }
+    }
+};
+
+// Counts what reaches the window that plays CurrentDialog.
+int timerTicksDispatched;
+int otherTicksDispatched;
+int userMessagesDispatched;
+
+LRESULT CALLBACK DialogStandIn(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_TIMER) {
+        if (wParam == PUMP_TIMER_ID) ++timerTicksDispatched;
+        else ++otherTicksDispatched;
+        return 0;
+    }
+    if (message == WM_APP) {
+        ++userMessagesDispatched;
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+class ClosingTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        WNDCLASSA windowClass = {};
+        windowClass.lpfnWndProc = DialogStandIn;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = "ZvTestDialog";
+        RegisterClassA(&windowClass);
+        CurrentDialog = CreateWindowExA(0, "ZvTestDialog", "Install Zevrin", WS_POPUP, 0, 0, 100, 100, nullptr,
+                                        nullptr, GetModuleHandleA(nullptr), nullptr);
+        ASSERT_NE(CurrentDialog, nullptr);
+        timerTicksDispatched = otherTicksDispatched = userMessagesDispatched = 0;
+        MSG m;
+        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+        }
+    }
+    void TearDown() override
+    {
+        KillTimer(CurrentDialog, PUMP_TIMER_ID);
+        DestroyWindow(CurrentDialog);
+        MSG m;
+        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+        }
+    }
+    static std::string Caption() { return WindowText(CurrentDialog); }
+};
+
+}  // namespace
+
+TEST_F(ClosingTest, NothingRunningReturnsAtOnce)
+{
+    ASSERT_EQ(FindWindowA("ZV_Editor", nullptr), nullptr);
+    const ULONGLONG start = Now();
+    CloseRunningProduct();
+    EXPECT_LT(Now() - start, 100u);
+    EXPECT_EQ(Caption(), "Install Zevrin");
+}
+
+TEST_F(ClosingTest, ProductThatClosesPromptly)
+{
+    StandIn product, earlier;
+    ASSERT_TRUE(product.Start(PRODUCT_STANDIN, "product", "V --delay=300"));
+    ASSERT_TRUE(earlier.Start(EARLIER_STANDIN, "earlier", ""));
+    const ULONGLONG start = Now();
+    CloseRunningProduct();
+    const ULONGLONG end = Now();
+    EXPECT_EQ(Caption(), "Closing Zevrin");
+    EXPECT_EQ(product.process.WaitExit(5000), 0);
+
+    const std::string log = ReadLog(product.log);
+    EXPECT_NE(log.find("start V --delay=300"), std::string::npos) << log;
+    EXPECT_NE(log.find("close wParam=1 lParam=0 sent=1"), std::string::npos) << log;
+    const size_t at = log.find("released ");
+    ASSERT_NE(at, std::string::npos) << log;
+    const ULONGLONG released = std::stoull(log.substr(at + 9));
+    EXPECT_GE(released, start + 250) << "the product let go after its delay";
+    EXPECT_GE(end, released + 1900) << "2000 ms of pumping follow the mutex";
+    EXPECT_LE(end, released + 4000);
+
+    // With the product's window present, the earlier version is not even looked for.
+    EXPECT_EQ(ReadLog(earlier.log).find("message"), std::string::npos);
+}
+
+TEST_F(ClosingTest, ProductWindowWithoutMutex)
+{
+    StandIn product;
+    ASSERT_TRUE(product.Start(PRODUCT_STANDIN, "nomutex", "--no-mutex --ignore-close"));
+    const ULONGLONG start = Now();
+    CloseRunningProduct();
+    const ULONGLONG elapsed = Now() - start;
+    EXPECT_GE(elapsed, 1900u);
+    EXPECT_LE(elapsed, 4500u);
+    EXPECT_EQ(Caption(), "Closing Zevrin");
+    EXPECT_NE(ReadLog(product.log).find("close wParam=1"), std::string::npos);
+}
+
+TEST_F(ClosingTest, ProductThatNeverLetsGoIsWaitedForAtMostSeventeenSeconds)
+{
+    StandIn product;
+    ASSERT_TRUE(product.Start(PRODUCT_STANDIN, "stuck", "--block-close=8000 --delay=never"));
+    const ULONGLONG start = Now();
+    CloseRunningProduct();
+    const ULONGLONG elapsed = Now() - start;
+    EXPECT_GE(elapsed, 5000u + 10000u + 2000u - 300u);
+    EXPECT_LE(elapsed, 5000u + 10000u + 2000u + 3000u);
+    EXPECT_EQ(WaitForSingleObject(product.process.process, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "still running";
+}
+
+TEST_F(ClosingTest, EarlierVersionGetsAPostedRequestOthersAreLeftAlone)
+{
+    StandIn earlier, other;
+    ASSERT_TRUE(other.Start(EARLIER_STANDIN, "other", "--title=Zevrin 1.5 --stay"));
+    ASSERT_TRUE(earlier.Start(EARLIER_STANDIN, "earlier", ""));
+    const ULONGLONG start = Now();
+    CloseRunningProduct();
+    const ULONGLONG elapsed = Now() - start;
+    EXPECT_GE(elapsed, 1900u);
+    EXPECT_LE(elapsed, 4500u);
+    EXPECT_EQ(Caption(), "Closing Zevrin");
+    EXPECT_NE(ReadLog(earlier.log).find("message 1039 sent=0"), std::string::npos) << ReadLog(earlier.log);
+    EXPECT_EQ(earlier.process.WaitExit(5000), 0);
+    EXPECT_EQ(ReadLog(other.log).find("message"), std::string::npos);
+    EXPECT_EQ(WaitForSingleObject(other.process.process, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+}
+
+TEST_F(ClosingTest, DrainOnlyWithAnEmptyQueuePostsNothing)
+{
+    const ULONGLONG start = Now();
+    WaitAndPump(0);
+    EXPECT_LT(Now() - start, 50u);
+    MSG m;
+    EXPECT_FALSE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) << "message " << m.message;
+}
+
+TEST_F(ClosingTest, DrainOnlyDispatchesWhatWaitsAndKeepsTheQuitRequest)
+{
+    PostMessageA(CurrentDialog, WM_APP, 0, 0);
+    PostMessageA(CurrentDialog, WM_APP, 0, 0);
+    PostQuitMessage(42);
+    WaitAndPump(0);
+    EXPECT_EQ(userMessagesDispatched, 2);
+    MSG m;
+    ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(m.message, static_cast<UINT>(WM_QUIT));
+    EXPECT_EQ(m.wParam, 42u);
+}
+
+TEST_F(ClosingTest, TimedWaitPumpsForItsTime)
+{
+    PostMessageA(CurrentDialog, WM_APP, 0, 0);
+    const ULONGLONG start = Now();
+    WaitAndPump(300);
+    const ULONGLONG elapsed = Now() - start;
+    EXPECT_GE(elapsed, 280u);
+    EXPECT_LT(elapsed, 2000u);
+    EXPECT_EQ(userMessagesDispatched, 1);
+    EXPECT_EQ(timerTicksDispatched, 0);
+    EXPECT_FALSE(KillTimer(CurrentDialog, PUMP_TIMER_ID)) << "the tick that ended the wait killed the timer";
+}
+
+TEST_F(ClosingTest, QuitDuringATimedWaitEndsItAndIsPostedAgain)
+{
+    PostQuitMessage(7);
+    const ULONGLONG start = Now();
+    WaitAndPump(5000);
+    EXPECT_LT(Now() - start, 1000u);
+    MSG m;
+    ASSERT_TRUE(PeekMessageA(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(m.wParam, 7u);
+    EXPECT_TRUE(KillTimer(CurrentDialog, PUMP_TIMER_ID)) << "a wait ended by WM_QUIT leaves its timer running";
+}
+
+TEST_F(ClosingTest, PumpTimerTickIsNotDispatchedWhicheverWindowItNames)
+{
+    PostMessageA(CurrentDialog, WM_TIMER, 77, 0);
+    PostMessageA(CurrentDialog, WM_TIMER, PUMP_TIMER_ID, 0);
+    const ULONGLONG start = Now();
+    WaitAndPump(10000);
+    EXPECT_LT(Now() - start, 1000u);
+    EXPECT_EQ(otherTicksDispatched, 1);
+    EXPECT_EQ(timerTicksDispatched, 0);
+
+    HWND other = CreateWindowExA(0, "ZvTestDialog", "other", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
+    PostMessageA(other, WM_TIMER, PUMP_TIMER_ID, 0);
+    const ULONGLONG again = Now();
+    WaitAndPump(10000);
+    EXPECT_LT(Now() - again, 1000u);
+    EXPECT_EQ(timerTicksDispatched, 0);
+    DestroyWindow(other);
+}
