@@ -11,6 +11,8 @@ function(add_wine_test name)
     target_link_libraries(${name} PRIVATE zvwin gtest)
     target_link_options(${name} PRIVATE -static)
     add_test(NAME ${name} COMMAND ${name})
+    # A window nobody answers must fail the run, not hang it.
+    set_tests_properties(${name} PROPERTIES TIMEOUT 600)
 endfunction()
 
 # Command-line helper for scripts: starts a program and waits for or drives its dialog.
@@ -72,3 +74,12 @@ add_wine_test(closing_tests
 target_compile_definitions(closing_tests PRIVATE PRODUCT_STANDIN="Z:$<TARGET_FILE:product_standin>"
     EARLIER_STANDIN="Z:$<TARGET_FILE:earlier_standin>")
 add_dependencies(closing_tests product_standin earlier_standin)
+
+add_wine_test(install_tests
+    tests/win/test_main.cpp
+    tests/win/process.cpp
+    tests/win/file_helpers.cpp
+    tests/win/import_patch.cpp
+    tests/win/install_file_test.cpp)
+target_compile_definitions(install_tests PRIVATE DRIVER_EXE="Z:$<TARGET_FILE:driver>")
+add_dependencies(install_tests driver)

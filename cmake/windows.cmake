@@ -18,7 +18,10 @@ add_library(zvwin STATIC
     base/text_buffer_win32.cpp
     base/message_box_win32.cpp
     registry/registry.cpp
-    paths/special_folders.cpp)
+    paths/special_folders.cpp
+    install/shell_ops.cpp
+    install/file_finder.cpp
+    install/install_file.cpp)
 target_compile_options(zvwin PRIVATE ${WARNINGS} ${RELEASE_FLAGS})
 target_link_libraries(zvwin PUBLIC zvcore ole32 shell32 user32 advapi32 kernel32)
 

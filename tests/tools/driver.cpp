@@ -4,6 +4,8 @@
 //                                       wait for "zvdriver.go", press Cancel, exit with its code
 //   driver wait <event> [ms]            wait until the named event is set (exit 1 on time-out)
 //   driver signal <event>               set the named event
+//   driver hold <file>                  open the file without sharing, set "zvdriver.held",
+//                                       keep it open until "zvdriver.release" is set
 #include <windows.h>
 
 #include <stdio.h>
@@ -62,6 +64,18 @@ int main(int argc, char** argv)
         CloseHandle(event);
         return 0;
     }
-    fprintf(stderr, "usage: driver show <program> [args] | wait <event> [ms] | signal <event>\n");
+    if (argc >= 3 && !strcmp(argv[1], "hold")) {
+        HANDLE file = CreateFileA(argv[2], GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return 2;
+        HANDLE held = Event("zvdriver.held");
+        HANDLE release = Event("zvdriver.release");
+        SetEvent(held);
+        WaitForSingleObject(release, 60000);
+        CloseHandle(file);
+        CloseHandle(held);
+        CloseHandle(release);
+        return 0;
+    }
+    fprintf(stderr, "usage: driver show <program> [args] | wait <event> [ms] | signal <event> | hold <file>\n");
     return 2;
 }

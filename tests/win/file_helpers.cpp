@@ -1,0 +1,118 @@
+#include "tests/win/file_helpers.h"
+
+#include "tests/win/process.h"
+
+void RemoveTree(const std::string& path)
+{
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &entry);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = entry.cFileName;
+            if (name == "." || name == "..") continue;
+            const std::string full = path + "\\" + name;
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(full);
+            } else {
+                SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(full.c_str());
+            }
+        } while (FindNextFileA(search, &entry));
+        FindClose(search);
+    }
+    RemoveDirectoryA(path.c_str());
+}
+
+void MakeFolder(const std::string& path)
+{
+    for (size_t at = path.find('\\', 3);; at = path.find('\\', at + 1)) {
+        CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
+        if (at == std::string::npos) break;
+    }
+}
+
+void WriteTextFile(const std::string& path, const std::string& content, ULONGLONG stamp)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    DWORD written;
+    WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+    if (stamp) {
+        FILETIME time;
+        time.dwLowDateTime = static_cast<DWORD>(stamp);
+        time.dwHighDateTime = static_cast<DWORD>(stamp >> 32);
+        SetFileTime(file, nullptr, nullptr, &time);
+    }
+    CloseHandle(file);
+}
+
+std::string ReadTextFile(const std::string& path)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return "<missing>";
+    std::string content;
+    char chunk[4096];
+    DWORD got;
+    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got) content.append(chunk, got);
+    CloseHandle(file);
+    return content;
+}
+
+bool FileExists(const std::string& path)
+{
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool FolderExists(const std::string& path)
+{
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+namespace {
+
+HHOOK guardHook;
+int guardCount;
+std::string guardTexts;
+
+void CALLBACK CancelDialog(HWND window, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(window, id);
+    PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+    PostMessageA(window, WM_CLOSE, 0, 0);
+}
+
+LRESULT CALLBACK WatchDialogs(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_ACTIVATE) {
+        HWND window = reinterpret_cast<HWND>(wParam);
+        if (ClassOf(window) == "#32770") {
+            ++guardCount;
+            char text[512] = {};
+            GetDlgItemTextA(window, 0xFFFF, text, sizeof text);
+            guardTexts += WindowText(window) + ": " + text + "\n";
+            SetTimer(window, 0x7A02, 0, CancelDialog);
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+}  // namespace
+
+UnexpectedDialogs::UnexpectedDialogs()
+{
+    guardCount = 0;
+    guardTexts.clear();
+    guardHook = SetWindowsHookExA(WH_CBT, WatchDialogs, nullptr, GetCurrentThreadId());
+}
+
+UnexpectedDialogs::~UnexpectedDialogs()
+{
+    if (guardHook) UnhookWindowsHookEx(guardHook);
+    guardHook = nullptr;
+}
+
+int UnexpectedDialogs::Count() const { return guardCount; }
+std::string UnexpectedDialogs::Texts() const { return guardTexts; }

@@ -1,0 +1,25 @@
+#pragma once
+// Real files and folders for the file tests: made, stamped, read back and removed.
+#include <windows.h>
+
+#include <string>
+
+void RemoveTree(const std::string& path);
+void MakeFolder(const std::string& path);
+// Writes the file and sets its last-write time (a FILETIME value) when `stamp` is not 0.
+void WriteTextFile(const std::string& path, const std::string& content, ULONGLONG stamp = 0);
+std::string ReadTextFile(const std::string& path);
+bool FileExists(const std::string& path);
+bool FolderExists(const std::string& path);
+
+// Cancels any dialog box that becomes active on this thread while it lives, and counts them:
+// a confirmation or error window that nobody answers would otherwise hang the test.
+class UnexpectedDialogs {
+public:
+    UnexpectedDialogs();
+    ~UnexpectedDialogs();
+    UnexpectedDialogs(const UnexpectedDialogs&) = delete;
+    UnexpectedDialogs& operator=(const UnexpectedDialogs&) = delete;
+    int Count() const;
+    std::string Texts() const;
+};
