@@ -2,7 +2,10 @@
 // answered TRUE whatever its id; the notification code and lParam are never looked at.
 #include "app/dialogs.h"
 
+#include <shellapi.h>
+
 #include "app/globals.h"
+#include "app/install_dialog.h"
 #include "res/resource.h"
 
 namespace {
@@ -21,9 +24,22 @@ INT_PTR CALLBACK InstallDialogProc(HWND window, UINT message, WPARAM wParam, LPA
     switch (message) {
     case WM_INITDIALOG:
         OpenDialog(window, IDI_INSTALL, ICON_BIG);
+        FillInstallDialog(window);
         return TRUE;
     case WM_COMMAND:
-        if (LOWORD(wParam) == IDCANCEL) EndDialog(window, 0);
+        switch (LOWORD(wParam)) {
+        case IDCANCEL:
+            EndDialog(window, 0);
+            break;
+        // Relative names resolve against the source folder, the current directory since
+        // start-up. A missing file is the shell's affair; the dialog says nothing.
+        case IDC_LICENSE:
+            ShellExecuteA(window, nullptr, "license.txt", nullptr, nullptr, SW_SHOWNORMAL);
+            break;
+        case IDC_README:
+            ShellExecuteA(window, nullptr, "readme.txt", nullptr, nullptr, SW_SHOWNORMAL);
+            break;
+        }
         return TRUE;
     }
     return FALSE;

@@ -83,3 +83,18 @@ add_wine_test(install_tests
     tests/win/install_file_test.cpp)
 target_compile_definitions(install_tests PRIVATE DRIVER_EXE="Z:$<TARGET_FILE:driver>")
 add_dependencies(install_tests driver)
+
+add_wine_test(settings_tests
+    tests/win/test_main.cpp
+    tests/win/process.cpp
+    tests/win/import_patch.cpp
+    tests/win/file_helpers.cpp
+    tests/win/registry_walk.cpp
+    tests/win/setup_module.cpp
+    tests/win/shortcut_test.cpp
+    tests/win/product_registry_test.cpp
+    tests/win/install_dialog_test.cpp
+    tests/win/test_resources.rc)
+target_link_libraries(settings_tests PRIVATE shlwapi uuid)
+target_compile_definitions(settings_tests PRIVATE SETUP_EXE="Z:$<TARGET_FILE:setup>")
+add_dependencies(settings_tests setup)

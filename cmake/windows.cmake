@@ -21,9 +21,12 @@ add_library(zvwin STATIC
     paths/special_folders.cpp
     install/shell_ops.cpp
     install/file_finder.cpp
-    install/install_file.cpp)
+    install/install_file.cpp
+    install/shortcut.cpp
+    registry/product_entries.cpp
+    app/install_dialog.cpp)
 target_compile_options(zvwin PRIVATE ${WARNINGS} ${RELEASE_FLAGS})
-target_link_libraries(zvwin PUBLIC zvcore ole32 shell32 user32 advapi32 kernel32)
+target_link_libraries(zvwin PUBLIC zvcore ole32 uuid shell32 user32 advapi32 kernel32)
 
 add_executable(setup WIN32 app/winmain.cpp res/setup.rc)
 target_include_directories(setup PRIVATE ${CMAKE_SOURCE_DIR}/res)

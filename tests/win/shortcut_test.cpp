@@ -1,0 +1,217 @@
+// Links written by CreateShortcut, read back through the shell-link object itself.
+#include <windows.h>
+#include <objidl.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "install/shortcut.h"
+#include "tests/win/file_helpers.h"
+#include "tests/win/import_patch.h"
+
+namespace {
+
+const std::string kFolder = "C:\\zvtests\\links";
+
+struct LinkContents {
+    std::string path, arguments, workingFolder, iconPath;
+    int iconIndex = -1;
+    WORD hotkey = 0xFFFF;
+    bool loaded = false;
+};
+
+LinkContents ReadLink(const std::string& linkPath)
+{
+    LinkContents contents;
+    IShellLinkA* link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                reinterpret_cast<void**>(&link))))
+        return contents;
+    IPersistFile* file = nullptr;
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+        std::wstring wide(linkPath.begin(), linkPath.end());
+        if (SUCCEEDED(file->Load(wide.c_str(), STGM_READ))) {
+            contents.loaded = true;
+            char text[MAX_PATH] = {};
+            link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH);
+            contents.path = text;
+            text[0] = 0;
+            link->GetArguments(text, MAX_PATH);
+            contents.arguments = text;
+            text[0] = 0;
+            link->GetWorkingDirectory(text, MAX_PATH);
+            contents.workingFolder = text;
+            text[0] = 0;
+            link->GetIconLocation(text, MAX_PATH, &contents.iconIndex);
+            contents.iconPath = text;
+            link->GetHotkey(&contents.hotkey);
+        }
+        file->Release();
+    }
+    link->Release();
+    return contents;
+}
+
+class ShortcutTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        CoInitialize(nullptr);
+        RemoveTree(kFolder);
+        MakeFolder(kFolder + "\\Zevrin 2");
+        WriteTextFile(kFolder + "\\Zevrin 2\\zv.exe", "program");
+        WriteTextFile(kFolder + "\\Zevrin 2\\setup.exe", "setup");
+    }
+    void TearDown() override
+    {
+        RemoveTree(kFolder);
+        CoUninitialize();
+    }
+};
+
+// Makes the real shell-link object misbehave at one step, and records the order in which the
+// two interface pointers are released, by giving the object copies of its tables of methods.
+enum Failure { FailNothing, FailCreate, FailSetPath, FailSetPathSoftly, FailSetArguments, FailQueryInterface };
+Failure failure;
+std::vector<std::string> releases;
+ImportPatch* createPatch;
+void* linkTable[32];
+void* fileTable[16];
+void** realLinkTable;
+void** realFileTable;
+
+ULONG STDMETHODCALLTYPE LinkRelease(IUnknown* self)
+{
+    releases.push_back("link");
+    return reinterpret_cast<ULONG(STDMETHODCALLTYPE*)(IUnknown*)>(realLinkTable[2])(self);
+}
+
+ULONG STDMETHODCALLTYPE FileRelease(IUnknown* self)
+{
+    releases.push_back("file");
+    return reinterpret_cast<ULONG(STDMETHODCALLTYPE*)(IUnknown*)>(realFileTable[2])(self);
+}
+
+HRESULT STDMETHODCALLTYPE RefusingSetPath(IShellLinkA*, LPCSTR) { return failure == FailSetPath ? E_FAIL : S_FALSE; }
+HRESULT STDMETHODCALLTYPE RefusingSetArguments(IShellLinkA*, LPCSTR) { return E_INVALIDARG; }
+
+HRESULT STDMETHODCALLTYPE WatchedQueryInterface(IUnknown* self, REFIID iid, void** out)
+{
+    if (failure == FailQueryInterface && IsEqualIID(iid, IID_IPersistFile)) {
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    const HRESULT result =
+        reinterpret_cast<HRESULT(STDMETHODCALLTYPE*)(IUnknown*, REFIID, void**)>(realLinkTable[0])(self, iid, out);
+    if (SUCCEEDED(result) && IsEqualIID(iid, IID_IPersistFile)) {
+        void*** file = reinterpret_cast<void***>(*out);
+        realFileTable = *file;
+        memcpy(fileTable, realFileTable, sizeof fileTable);
+        fileTable[2] = reinterpret_cast<void*>(FileRelease);
+        *file = fileTable;
+    }
+    return result;
+}
+
+HRESULT WINAPI WatchedCreate(REFCLSID cls, LPUNKNOWN outer, DWORD context, REFIID iid, LPVOID* out)
+{
+    if (failure == FailCreate) {
+        *out = nullptr;
+        return REGDB_E_CLASSNOTREG;
+    }
+    const HRESULT result = createPatch->Original<decltype(&CoCreateInstance)>()(cls, outer, context, iid, out);
+    if (FAILED(result)) return result;
+    void*** link = reinterpret_cast<void***>(*out);
+    realLinkTable = *link;
+    memcpy(linkTable, realLinkTable, sizeof linkTable);
+    linkTable[0] = reinterpret_cast<void*>(WatchedQueryInterface);
+    linkTable[2] = reinterpret_cast<void*>(LinkRelease);
+    if (failure == FailSetPath || failure == FailSetPathSoftly) linkTable[20] = reinterpret_cast<void*>(RefusingSetPath);
+    if (failure == FailSetArguments) linkTable[11] = reinterpret_cast<void*>(RefusingSetArguments);
+    *link = linkTable;
+    return result;
+}
+
+}  // namespace
+
+TEST_F(ShortcutTest, OnlyTheTargetWhenNothingElseIsGiven)
+{
+    const std::string link = kFolder + "\\Zevrin.lnk";
+    const std::string target = kFolder + "\\Zevrin 2\\zv.exe";
+    EXPECT_EQ(CreateShortcut(link.c_str(), target.c_str(), nullptr, 0, nullptr, nullptr, 0), SHORTCUT_OK);
+    const LinkContents read = ReadLink(link);
+    ASSERT_TRUE(read.loaded);
+    EXPECT_EQ(read.path, target);
+    EXPECT_EQ(read.arguments, "");
+    EXPECT_EQ(read.workingFolder, "");
+    EXPECT_EQ(read.iconPath, "");
+    EXPECT_EQ(read.hotkey, 0);
+}
+
+TEST_F(ShortcutTest, TheUninstallLinkOfTheInstallSequence)
+{
+    const std::string destination = kFolder + "\\Zevrin 2\\";
+    const std::string link = kFolder + "\\Uninstall.lnk";
+    const std::string setup = destination + "setup.exe";
+    EXPECT_EQ(CreateShortcut(link.c_str(), setup.c_str(), setup.c_str(), 1, "uninstall", destination.c_str(), 0),
+              SHORTCUT_OK);
+    const LinkContents read = ReadLink(link);
+    ASSERT_TRUE(read.loaded);
+    EXPECT_EQ(read.path, setup);
+    EXPECT_EQ(read.arguments, "uninstall");
+    EXPECT_EQ(read.workingFolder, destination);
+    EXPECT_EQ(read.iconPath, setup);
+    EXPECT_EQ(read.iconIndex, 1);
+    EXPECT_EQ(read.hotkey, 0);
+
+    // A hotkey, and a second save over the same file.
+    const WORD hotkey = MAKEWORD('Z', HOTKEYF_CONTROL | HOTKEYF_ALT);
+    EXPECT_EQ(CreateShortcut(link.c_str(), setup.c_str(), nullptr, 0, "S", nullptr, hotkey), SHORTCUT_OK);
+    const LinkContents again = ReadLink(link);
+    EXPECT_EQ(again.arguments, "S");
+    EXPECT_EQ(again.hotkey, hotkey);
+    EXPECT_EQ(again.iconPath, "");
+}
+
+TEST_F(ShortcutTest, AMissingFolderGivesSixAndNoFile)
+{
+    const std::string link = kFolder + "\\No Such Folder\\Zevrin.lnk";
+    EXPECT_EQ(CreateShortcut(link.c_str(), (kFolder + "\\Zevrin 2\\zv.exe").c_str(), nullptr, 0, nullptr, nullptr, 0),
+              SHORTCUT_SAVE_FAILED);
+    EXPECT_FALSE(FileExists(link));
+    EXPECT_FALSE(FolderExists(kFolder + "\\No Such Folder"));
+}
+
+TEST_F(ShortcutTest, EveryFailureHasItsCodeWritesNothingAndReleasesBoth)
+{
+    ImportPatch patch("ole32.dll", "CoCreateInstance", reinterpret_cast<void*>(WatchedCreate));
+    ASSERT_TRUE(patch.Active());
+    createPatch = &patch;
+    const std::string link = kFolder + "\\Zevrin.lnk";
+    const std::string target = kFolder + "\\Zevrin 2\\zv.exe";
+    struct Case {
+        Failure failure;
+        int code;
+        std::vector<std::string> releases;
+    } cases[] = {
+        {FailCreate, SHORTCUT_CREATE_FAILED, {}},
+        {FailSetPath, SHORTCUT_SET_PATH_FAILED, {"link"}},
+        {FailSetPathSoftly, SHORTCUT_SET_PATH_FAILED, {"link"}},  // S_FALSE is no success here
+        {FailSetArguments, SHORTCUT_SET_ARGUMENTS_FAILED, {"link"}},
+        {FailQueryInterface, SHORTCUT_NO_PERSIST_FILE, {"link"}},
+        {FailNothing, SHORTCUT_OK, {"file", "link"}},
+    };
+    for (const Case& c : cases) {
+        failure = c.failure;
+        releases.clear();
+        DeleteFileA(link.c_str());
+        EXPECT_EQ(CreateShortcut(link.c_str(), target.c_str(), nullptr, 0, "x", nullptr, 0), c.code)
+            << "failure " << c.failure;
+        EXPECT_EQ(releases, c.releases) << "failure " << c.failure;
+        EXPECT_EQ(FileExists(link), c.code == SHORTCUT_OK) << "failure " << c.failure;
+    }
+    failure = FailNothing;
+}
