@@ -6,6 +6,7 @@
 
 #include "app/globals.h"
 #include "app/install_dialog.h"
+#include "install/sequences.h"
 #include "res/resource.h"
 
 namespace {
@@ -28,6 +29,9 @@ INT_PTR CALLBACK InstallDialogProc(HWND window, UINT message, WPARAM wParam, LPA
         return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
+        case IDOK:
+            InstallCommand(window);
+            break;
         case IDCANCEL:
             EndDialog(window, 0);
             break;
@@ -52,6 +56,7 @@ INT_PTR CALLBACK UninstallDialogProc(HWND window, UINT message, WPARAM wParam, L
         OpenDialog(window, IDI_UNINSTALL, ICON_SMALL);
         return TRUE;
     case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK) UninstallCommand(window);
         if (LOWORD(wParam) == IDCANCEL) EndDialog(window, 0);
         return TRUE;
     }

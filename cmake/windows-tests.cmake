@@ -16,7 +16,9 @@ function(add_wine_test name)
 endfunction()
 
 # Command-line helper for scripts: starts a program and waits for or drives its dialog.
-add_executable(driver tests/tools/driver.cpp tests/win/process.cpp)
+add_executable(driver tests/tools/driver.cpp tests/win/process.cpp tests/win/setup_session.cpp
+    tests/win/link_reader.cpp)
+target_link_libraries(driver PRIVATE ole32 uuid)
 target_compile_options(driver PRIVATE ${WARNINGS})
 target_include_directories(driver PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_options(driver PRIVATE -static)
@@ -91,6 +93,7 @@ add_wine_test(settings_tests
     tests/win/file_helpers.cpp
     tests/win/registry_walk.cpp
     tests/win/setup_module.cpp
+    tests/win/link_reader.cpp
     tests/win/shortcut_test.cpp
     tests/win/product_registry_test.cpp
     tests/win/install_dialog_test.cpp
@@ -98,3 +101,28 @@ add_wine_test(settings_tests
 target_link_libraries(settings_tests PRIVATE shlwapi uuid)
 target_compile_definitions(settings_tests PRIVATE SETUP_EXE="Z:$<TARGET_FILE:setup>")
 add_dependencies(settings_tests setup)
+
+# The demo product: setup.exe beside a payload with a file for every row.
+add_library(library_standin SHARED tests/standins/library_standin.cpp)
+set_target_properties(library_standin PROPERTIES PREFIX "")
+target_link_options(library_standin PRIVATE -static)
+add_executable(tool_standin tests/standins/tool_standin.cpp)
+target_link_options(tool_standin PRIVATE -static)
+add_custom_target(demo_source ALL
+    COMMAND ${CMAKE_SOURCE_DIR}/scripts/make-demo-source ${CMAKE_BINARY_DIR} ${CMAKE_SOURCE_DIR}
+    DEPENDS setup product_standin tool_standin library_standin
+    COMMENT "Assembling build/demo/source"
+    VERBATIM)
+
+# End to end: the real setup.exe on a copy of the demo source folder.
+add_wine_test(end_to_end_tests
+    tests/win/test_main.cpp
+    tests/win/process.cpp
+    tests/win/file_helpers.cpp
+    tests/win/link_reader.cpp
+    tests/win/registry_walk.cpp
+    tests/win/setup_session.cpp
+    tests/win/end_to_end_test.cpp)
+target_link_libraries(end_to_end_tests PRIVATE shlwapi uuid ole32)
+target_compile_definitions(end_to_end_tests PRIVATE DEMO_SOURCE="Z:${CMAKE_BINARY_DIR}/demo/source")
+add_dependencies(end_to_end_tests demo_source)

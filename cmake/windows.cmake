@@ -24,7 +24,9 @@ add_library(zvwin STATIC
     install/install_file.cpp
     install/shortcut.cpp
     registry/product_entries.cpp
-    app/install_dialog.cpp)
+    app/install_dialog.cpp
+    install/run_install.cpp
+    install/run_uninstall.cpp)
 target_compile_options(zvwin PRIVATE ${WARNINGS} ${RELEASE_FLAGS})
 target_link_libraries(zvwin PUBLIC zvcore ole32 uuid shell32 user32 advapi32 kernel32)
 

@@ -4,6 +4,12 @@
 //                                       wait for "zvdriver.go", press Cancel, exit with its code
 //   driver wait <event> [ms]            wait until the named event is set (exit 1 on time-out)
 //   driver signal <event>               set the named event
+//   driver install <setup.exe> <destination|->
+//                                       fill in the install dialog (- keeps its proposal), signal "zvdriver.ready" and
+//                                       wait for "zvdriver.go" (for a screenshot), press OK,
+//                                       print and answer every message box (OK, Yes)
+//   driver uninstall <setup.exe>        press OK in the uninstall dialog and answer No
+//   driver links <folder>               print each link in the folder with its target
 //   driver hold <file>                  open the file without sharing, set "zvdriver.held",
 //                                       keep it open until "zvdriver.release" is set
 #include <windows.h>
@@ -13,7 +19,9 @@
 
 #include <string>
 
+#include "tests/win/link_reader.h"
 #include "tests/win/process.h"
+#include "tests/win/setup_session.h"
 
 namespace {
 
@@ -46,6 +54,64 @@ int Show(int argc, char** argv)
     return static_cast<int>(code);
 }
 
+void WaitForScreenshot()
+{
+    HANDLE ready = Event("zvdriver.ready");
+    HANDLE go = Event("zvdriver.go");
+    SetEvent(ready);
+    WaitForSingleObject(go, 120000);
+    CloseHandle(ready);
+    CloseHandle(go);
+}
+
+int Drive(const char* setupExe, const char* arguments, const char* destination, int answerToQuestions)
+{
+    SetupSession setup;
+    if (!setup.Start("\"" + std::string(setupExe) + "\"" + arguments)) {
+        fprintf(stderr, "driver: setup.exe showed no dialog\n");
+        return 2;
+    }
+    printf("dialog: %s\n", WindowText(setup.Dialog()).c_str());
+    if (destination && strcmp(destination, "-") != 0) setup.SetDestination(destination);
+    fflush(stdout);
+    WaitForScreenshot();
+    setup.PressOk();
+    for (;;) {
+        MessageBoxSeen box;
+        const SetupSession::Event event = setup.Next(120000, &box);
+        if (event != SetupSession::Box) {
+            if (event == SetupSession::Ready) {
+                printf("the install stopped; the dialog offers Retry\n");
+                PostMessageA(setup.Dialog(), WM_COMMAND, IDCANCEL, 0);
+            }
+            break;
+        }
+        printf("message box [%s]: %s\n  answered %s\n", box.caption.c_str(), box.text.c_str(),
+               box.yesNo ? (answerToQuestions == IDYES ? "Yes" : "No") : "OK");
+        fflush(stdout);
+        setup.Answer(box, box.yesNo ? answerToQuestions : IDOK);
+    }
+    const long code = setup.WaitExit(60000);
+    printf("setup.exe exited with code %ld\n", code);
+    return static_cast<int>(code);
+}
+
+int Links(const char* folder)
+{
+    CoInitialize(nullptr);
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((std::string(folder) + "\\*.lnk").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) return 1;
+    do {
+        const LinkContents link = ReadLink(std::string(folder) + "\\" + entry.cFileName);
+        printf("  %s -> %s %s (in %s)\n", entry.cFileName, link.path.c_str(), link.arguments.c_str(),
+               link.workingFolder.c_str());
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+    CoUninitialize();
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -64,6 +130,9 @@ int main(int argc, char** argv)
         CloseHandle(event);
         return 0;
     }
+    if (argc >= 4 && !strcmp(argv[1], "install")) return Drive(argv[2], "", argv[3], IDYES);
+    if (argc >= 3 && !strcmp(argv[1], "uninstall")) return Drive(argv[2], " uninstall", nullptr, IDNO);
+    if (argc >= 3 && !strcmp(argv[1], "links")) return Links(argv[2]);
     if (argc >= 3 && !strcmp(argv[1], "hold")) {
         HANDLE file = CreateFileA(argv[2], GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
         if (file == INVALID_HANDLE_VALUE) return 2;
@@ -76,6 +145,6 @@ int main(int argc, char** argv)
         CloseHandle(release);
         return 0;
     }
-    fprintf(stderr, "usage: driver show <program> [args] | wait <event> [ms] | signal <event> | hold <file>\n");
+    fprintf(stderr, "usage: driver show <program> [args] | wait <event> [ms] | signal <event> | install <setup> <folder> | uninstall <setup> | links <folder> | hold <file>\n");
     return 2;
 }

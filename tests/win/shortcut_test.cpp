@@ -11,49 +11,11 @@
 #include "install/shortcut.h"
 #include "tests/win/file_helpers.h"
 #include "tests/win/import_patch.h"
+#include "tests/win/link_reader.h"
 
 namespace {
 
 const std::string kFolder = "C:\\zvtests\\links";
-
-struct LinkContents {
-    std::string path, arguments, workingFolder, iconPath;
-    int iconIndex = -1;
-    WORD hotkey = 0xFFFF;
-    bool loaded = false;
-};
-
-LinkContents ReadLink(const std::string& linkPath)
-{
-    LinkContents contents;
-    IShellLinkA* link = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                reinterpret_cast<void**>(&link))))
-        return contents;
-    IPersistFile* file = nullptr;
-    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-        std::wstring wide(linkPath.begin(), linkPath.end());
-        if (SUCCEEDED(file->Load(wide.c_str(), STGM_READ))) {
-            contents.loaded = true;
-            char text[MAX_PATH] = {};
-            link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH);
-            contents.path = text;
-            text[0] = 0;
-            link->GetArguments(text, MAX_PATH);
-            contents.arguments = text;
-            text[0] = 0;
-            link->GetWorkingDirectory(text, MAX_PATH);
-            contents.workingFolder = text;
-            text[0] = 0;
-            link->GetIconLocation(text, MAX_PATH, &contents.iconIndex);
-            contents.iconPath = text;
-            link->GetHotkey(&contents.hotkey);
-        }
-        file->Release();
-    }
-    link->Release();
-    return contents;
-}
 
 class ShortcutTest : public ::testing::Test {
 protected:

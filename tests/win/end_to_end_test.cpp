@@ -1,0 +1,383 @@
+// The real setup.exe, run as a process on a copy of the demo source folder and driven from
+// outside like a user would: files, links, registry entries and the started product checked.
+#include <windows.h>
+#include <shlwapi.h>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "res/resource.h"
+#include "tests/win/file_helpers.h"
+#include "tests/win/link_reader.h"
+#include "tests/win/registry_fixture.h"
+#include "tests/win/registry_walk.h"
+#include "tests/win/setup_session.h"
+
+namespace {
+
+const std::string kRoot = "C:\\zvtests\\e2e";
+const std::string kSource = kRoot + "\\source";
+const std::string kTarget = kRoot + "\\Zevrin 2";
+const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const char* const kRowNames[] = {"zvhook20.dll", "setup.exe", "zvcl.exe", "zv.exe", "zv.ico", "macro.ico",
+                                 "license.txt", "typecat.ini", "winapiZV.txt", "zvrecwin.txt", "Form Notes.txt",
+                                 "System.zvl", "Samples2.zvl", "Convert old macros.zvl", "List.zvl", "wininet.tlb",
+                                 "zv2help.hlp", "pcrepattern.html"};
+
+std::string ShellFolder(const char* name)
+{
+    DWORD type;
+    std::string bytes;
+    if (!GetRaw(HKEY_CURRENT_USER, kShellFolders, name, &type, &bytes)) return "";
+    return bytes.c_str();
+}
+
+std::string Value(HKEY root, const char* path, const char* name)
+{
+    DWORD type;
+    std::string bytes;
+    if (!GetRaw(root, path, name, &type, &bytes)) return "<missing>";
+    return bytes.c_str();
+}
+
+void CopyDemoSource()
+{
+    RemoveTree(kSource);
+    MakeFolder(kSource);
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA(DEMO_SOURCE "\\*", &entry);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    do {
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        CopyFileA((std::string(DEMO_SOURCE) + "\\" + entry.cFileName).c_str(), (kSource + "\\" + entry.cFileName).c_str(),
+                  FALSE);
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+}
+
+struct Outcome {
+    std::vector<MessageBoxSeen> boxes;
+    SetupSession::Event last = SetupSession::TimedOut;
+    long exitCode = -1;
+};
+
+// Runs one install: sets the destination, presses OK and answers the boxes in turn (IDOK for
+// a plain box, `yesNoAnswers` in order for questions). Ends when the process ends, or when the
+// dialog is back for a retry (then cancelled).
+Outcome Install(const std::string& destination, std::vector<int> yesNoAnswers = {}, bool retryThenCancel = true,
+                const std::vector<std::pair<int, bool>>& boxes = {})
+{
+    Outcome outcome;
+    SetupSession setup;
+    if (!setup.Start("\"" + kSource + "\\setup.exe\"")) return outcome;
+    setup.SetDestination(destination);
+    for (const auto& box : boxes) setup.SetBox(box.first, box.second);
+    setup.PressOk();
+    for (;;) {
+        MessageBoxSeen box;
+        outcome.last = setup.Next(60000, &box);
+        if (outcome.last != SetupSession::Box) break;
+        outcome.boxes.push_back(box);
+        int answer = IDOK;
+        if (box.yesNo) {
+            answer = yesNoAnswers.empty() ? IDNO : yesNoAnswers.front();
+            if (!yesNoAnswers.empty()) yesNoAnswers.erase(yesNoAnswers.begin());
+        }
+        setup.Answer(box, answer);
+    }
+    if (outcome.last == SetupSession::Ready && retryThenCancel) PostMessageA(setup.Dialog(), WM_COMMAND, IDCANCEL, 0);
+    outcome.exitCode = setup.WaitExit(30000);
+    return outcome;
+}
+
+class EndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        CoInitialize(nullptr);
+        CloseProductStandIn();
+        RemoveTree(kRoot);
+        CopyDemoSource();
+        SHDeleteKeyA(HKEY_CLASSES_ROOT, ".zvl");
+        SHDeleteKeyA(HKEY_CLASSES_ROOT, "zvlfile");
+        SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\Moravel");
+        SHDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZV2");
+        programs_ = ShellFolder("Programs");
+        startup_ = ShellFolder("StartUp");
+        RemoveTree(programs_ + "\\Zevrin 2");
+        DeleteFileA((startup_ + "\\Zevrin.lnk").c_str());
+        DeleteFileA((startup_ + "\\ZV.lnk").c_str());
+    }
+    void TearDown() override
+    {
+        CloseProductStandIn();
+        RemoveTree(kRoot);
+        RemoveTree(programs_ + "\\Zevrin 2");
+        DeleteFileA((startup_ + "\\Zevrin.lnk").c_str());
+        DeleteFileA((startup_ + "\\ZV.lnk").c_str());
+        CoUninitialize();
+    }
+    std::string programs_, startup_;
+};
+
+std::string Texts(const std::vector<MessageBoxSeen>& boxes)
+{
+    std::string all;
+    for (const auto& b : boxes) all += "[" + b.caption + "] " + b.text + "\n";
+    return all;
+}
+
+}  // namespace
+
+TEST_F(EndToEnd, FirstInstallIntoANewFolder)
+{
+    ASSERT_FALSE(programs_.empty());
+    const Outcome outcome = Install(kTarget);
+    EXPECT_EQ(outcome.last, SetupSession::Exited);
+    EXPECT_EQ(outcome.exitCode, 0);
+    EXPECT_TRUE(outcome.boxes.empty()) << Texts(outcome.boxes);
+
+    for (const char* name : kRowNames) EXPECT_TRUE(FileExists(kTarget + "\\" + name)) << name;
+    EXPECT_FALSE(FileExists(kTarget + "\\pdh.dll")) << "NT 4 only";
+    EXPECT_FALSE(FileExists(kSource + "\\type cat file.txt")) << "deleted from the source folder";
+    EXPECT_FALSE(FolderExists(kTarget + "\\Backup"));
+
+    const std::string folder = programs_ + "\\Zevrin 2\\";
+    const LinkContents zv = ReadLink(folder + "Zevrin.lnk");
+    EXPECT_EQ(zv.path, kTarget + "\\zv.exe");
+    EXPECT_EQ(zv.workingFolder, kTarget + "\\");
+    EXPECT_EQ(zv.arguments, "");
+    EXPECT_EQ(ReadLink(folder + "Help.lnk").path, kTarget + "\\zv2help.hlp");
+    const LinkContents uninstall = ReadLink(folder + "Uninstall.lnk");
+    EXPECT_EQ(uninstall.path, kTarget + "\\setup.exe");
+    EXPECT_EQ(uninstall.arguments, "uninstall");
+    EXPECT_EQ(uninstall.iconPath, kTarget + "\\setup.exe");
+    EXPECT_EQ(uninstall.iconIndex, 1);
+    const LinkContents startup = ReadLink(startup_ + "\\Zevrin.lnk");
+    EXPECT_EQ(startup.path, kTarget + "\\zv.exe");
+    EXPECT_EQ(startup.arguments, "S");
+    EXPECT_EQ(startup.iconPath, "");
+
+    const std::string destination = kTarget + "\\";
+    EXPECT_EQ(Value(HKEY_CURRENT_USER, "Software\\Moravel\\ZV2\\settings", "instdir"), kTarget);
+    EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZV2",
+                    "UninstallString"),
+              destination + "setup.exe uninstall");
+    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, "zvlfile\\Shell\\Open\\command", ""), destination + "zv.exe \"%1\"");
+    EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\Help", "zv2help.hlp"), kTarget);
+
+    // The product was started from the destination folder with "V"; its stand-in says so.
+    // setup.exe does not wait for it, so it may still be starting.
+    HWND product = nullptr;
+    for (int i = 0; i < 500 && !product; ++i) {
+        product = FindWindowA("ZV_Editor", nullptr);
+        if (!product) Sleep(20);
+    }
+    ASSERT_NE(product, nullptr);
+    EXPECT_NE(ReadTextFile(kTarget + "\\zv-standin.log").find("start V"), std::string::npos);
+}
+
+TEST_F(EndToEnd, NtFourCopiesItsTwoLibraries)
+{
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\setup.exe", 0, nullptr, 0, KEY_SET_VALUE,
+                              nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>("nt40"), 5);
+    RegCloseKey(key);
+    const Outcome outcome = Install(kTarget, {}, true, {{IDC_START_PRODUCT, false}});
+    SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\setup.exe");
+    EXPECT_EQ(outcome.exitCode, 0);
+    EXPECT_TRUE(FileExists(kTarget + "\\pdh.dll"));
+    EXPECT_TRUE(FileExists(kTarget + "\\psapi.dll"));
+}
+
+TEST_F(EndToEnd, SecondInstallReportsReplacedAndCopiedAsNewFiles)
+{
+    const std::vector<std::pair<int, bool>> quiet = {{IDC_START_PRODUCT, false}};
+    ASSERT_EQ(Install(kTarget, {}, true, quiet).exitCode, 0);
+    // The user changed two macro lists since.
+    WriteTextFile(kTarget + "\\System.zvl", "; my own system macros\n", 130000000000000000ULL);
+    WriteTextFile(kTarget + "\\List.zvl", "; my list\n", 130000000000000000ULL);
+    const std::string samples = ReadTextFile(kTarget + "\\Samples2.zvl");
+
+    const Outcome outcome = Install(kTarget, {}, true, quiet);
+    EXPECT_EQ(outcome.exitCode, 0);
+    ASSERT_EQ(outcome.boxes.size(), 1u) << Texts(outcome.boxes);
+    EXPECT_EQ(outcome.boxes[0].caption, "Info");
+    EXPECT_EQ(outcome.boxes[0].text,
+              "Following files have been replaced (old files moved to Backup folder):\r\nSystem.zvl\r\n\r\n"
+              "Following new files have been copied as \"Copy of...\":\r\nList.zvl\r\n");
+    EXPECT_EQ(ReadTextFile(kTarget + "\\Backup\\System.zvl"), "; my own system macros\n");
+    EXPECT_EQ(ReadTextFile(kTarget + "\\System.zvl"), ReadTextFile(kSource + "\\System.zvl"));
+    EXPECT_EQ(ReadTextFile(kTarget + "\\List.zvl"), "; my list\n");
+    EXPECT_EQ(ReadTextFile(kTarget + "\\List - Copy.zvl"), ReadTextFile(kSource + "\\List.zvl"));
+    EXPECT_EQ(ReadTextFile(kTarget + "\\Samples2.zvl"), samples);
+    EXPECT_FALSE(FileExists(kTarget + "\\Backup\\Samples2.zvl"));
+}
+
+TEST_F(EndToEnd, StopPaths)
+{
+    // Empty destination: a beep only, and the dialog waits for a retry.
+    Outcome empty = Install("");
+    EXPECT_EQ(empty.last, SetupSession::Ready);
+    EXPECT_TRUE(empty.boxes.empty()) << Texts(empty.boxes);
+    EXPECT_EQ(empty.exitCode, 0);
+
+    // The source folder itself, in other letter case.
+    std::string upper = kSource;
+    for (char& c : upper) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+    Outcome same = Install(upper);
+    ASSERT_EQ(same.boxes.size(), 1u);
+    EXPECT_EQ(same.boxes[0].text, "Source and destination directories must be different.\r\nIf you want to uninstall "
+                                  "ZV, do it through Control Panel Add-Remove Programs.");
+    EXPECT_EQ(same.last, SetupSession::Ready);
+
+    // A destination that cannot be created.
+    Outcome missing = Install("Q:\\no drive\\Zevrin 2");
+    ASSERT_EQ(missing.boxes.size(), 1u);
+    EXPECT_EQ(missing.boxes[0].text, "Can't create folder Q:\\no drive\\Zevrin 2");
+    Outcome deep = Install(kRoot + "\\missing parent\\Zevrin 2");
+    ASSERT_EQ(deep.boxes.size(), 1u) << "one level only";
+    EXPECT_FALSE(FolderExists(kRoot + "\\missing parent"));
+
+    // Row 1 fails: its own message, then a retry; nothing written to the registry.
+    DeleteFileA((kSource + "\\zvhook20.dll").c_str());
+    Outcome row1 = Install(kTarget);
+    ASSERT_FALSE(row1.boxes.empty());
+    EXPECT_EQ(row1.boxes.back().text.rfind("Please retry. If you are installing from WinZip", 0), 0u)
+        << Texts(row1.boxes);
+    EXPECT_EQ(row1.last, SetupSession::Ready);
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "zvlfile"));
+}
+
+TEST_F(EndToEnd, AFlaggedRowAsksWhetherToContinue)
+{
+    DeleteFileA((kSource + "\\winapiZV.txt").c_str());
+    const std::vector<std::pair<int, bool>> quiet = {{IDC_START_PRODUCT, false}};
+    Outcome no = Install(kTarget, {IDNO}, true, quiet);
+    ASSERT_FALSE(no.boxes.empty());
+    EXPECT_EQ(no.boxes.back().caption, "Warning");
+    EXPECT_EQ(no.boxes.back().text, "Not all files have been copied. Continue setup?");
+    EXPECT_EQ(no.last, SetupSession::Ready);
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "zvlfile"));
+
+    Outcome yes = Install(kTarget, {IDYES}, true, quiet);
+    EXPECT_EQ(yes.last, SetupSession::Exited);
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "zvlfile"));
+}
+
+TEST_F(EndToEnd, UninstallThroughTheRegisteredCommandAndTheLink)
+{
+    std::map<std::string, std::string> before;
+    WalkKey(HKEY_CLASSES_ROOT, "HKCR", "zvlfile", &before);
+    WalkKey(HKEY_LOCAL_MACHINE, "HKLM", "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZV2", &before);
+    const std::vector<std::pair<int, bool>> quiet = {{IDC_START_PRODUCT, false}};
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_EQ(Install(kTarget, {}, true, quiet).exitCode, 0);
+        WriteTextFile(startup_ + "\\ZV.lnk", "the user's old link");
+        std::string command;
+        if (round == 0) {
+            command = Value(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZV2",
+                            "UninstallString");
+        } else {
+            WriteTextFile(programs_ + "\\Zevrin 2\\my notes.txt", "mine");
+            const LinkContents link = ReadLink(programs_ + "\\Zevrin 2\\Uninstall.lnk");
+            command = "\"" + link.path + "\" " + link.arguments;
+        }
+        SetupSession setup;
+        ASSERT_TRUE(setup.Start(command)) << command;
+        EXPECT_EQ(WindowText(setup.Dialog()), "Uninstall Zevrin");
+        PostMessageA(setup.Dialog(), WM_COMMAND, IDOK, 0);
+        MessageBoxSeen box;
+        ASSERT_EQ(setup.Next(60000, &box), SetupSession::Box);
+        EXPECT_EQ(box.caption, "Delete ZV files");
+        EXPECT_EQ(box.text, "Can't delete ZV folder. You should delete it manually.\r\nOpen ZV folder in Explorer?");
+        EXPECT_TRUE(box.yesNo);
+        setup.Answer(box, IDNO);
+        EXPECT_EQ(setup.WaitExit(30000), 0);
+
+        std::map<std::string, std::string> after;
+        WalkKey(HKEY_CLASSES_ROOT, "HKCR", "zvlfile", &after);
+        WalkKey(HKEY_LOCAL_MACHINE, "HKLM", "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZV2", &after);
+        EXPECT_EQ(after, before);
+        EXPECT_FALSE(FileExists(programs_ + "\\Zevrin 2\\Zevrin.lnk"));
+        EXPECT_FALSE(FileExists(startup_ + "\\Zevrin.lnk"));
+        EXPECT_EQ(ReadTextFile(startup_ + "\\ZV.lnk"), "the user's old link");
+        if (round == 0) {
+            EXPECT_FALSE(FolderExists(programs_ + "\\Zevrin 2")) << "an empty program folder goes";
+        } else {
+            EXPECT_EQ(ReadTextFile(programs_ + "\\Zevrin 2\\my notes.txt"), "mine");
+        }
+        EXPECT_TRUE(FileExists(kTarget + "\\zv.exe")) << "product files are left to the user";
+    }
+}
+
+TEST_F(EndToEnd, AProductThatWillNotCloseDelaysButDoesNotStopInstallOrUninstall)
+{
+    MakeFolder(kRoot + "\\running");
+    CopyFileA((kSource + "\\zv.exe").c_str(), (kRoot + "\\running\\zv.exe").c_str(), FALSE);
+    ChildProcess product;
+    ASSERT_TRUE(product.Start("\"" + kRoot + "\\running\\zv.exe\" --block-close=6000 --delay=never"));
+    WaitForInputIdle(product.process, 20000);
+    const DWORD start = GetTickCount();
+    const Outcome outcome = Install(kTarget, {}, true, {{IDC_START_PRODUCT, false}});
+    EXPECT_EQ(outcome.exitCode, 0);
+    EXPECT_LT(GetTickCount() - start, 17000u + 30000u);
+    EXPECT_TRUE(FileExists(kTarget + "\\zv.exe"));
+    TerminateProcess(product.process, 0);
+    WaitForSingleObject(product.process, 5000);
+}
+
+namespace {
+
+struct TitleSearch {
+    std::string part;
+    HWND found;
+};
+
+BOOL CALLBACK FindTitle(HWND window, LPARAM param)
+{
+    TitleSearch* search = reinterpret_cast<TitleSearch*>(param);
+    if (IsWindowVisible(window) && ClassOf(window) == "ExplorerWClass" && WindowText(window) == search->part) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+TEST_F(EndToEnd, AnsweringYesOpensTheSourceFolderInExplorer)
+{
+    {
+        SetupSession no;
+        ASSERT_TRUE(no.Start("\"" + kSource + "\\setup.exe\" uninstall"));
+        PostMessageA(no.Dialog(), WM_COMMAND, IDOK, 0);
+        MessageBoxSeen box;
+        ASSERT_EQ(no.Next(60000, &box), SetupSession::Box);
+        no.Answer(box, IDNO);
+        EXPECT_EQ(no.WaitExit(30000), 0);
+        TitleSearch none = {"source", nullptr};
+        EnumWindows(FindTitle, reinterpret_cast<LPARAM>(&none));
+        EXPECT_EQ(none.found, nullptr) << "No opens nothing";
+    }
+    SetupSession setup;
+    ASSERT_TRUE(setup.Start("\"" + kSource + "\\setup.exe\" uninstall"));
+    PostMessageA(setup.Dialog(), WM_COMMAND, IDOK, 0);
+    MessageBoxSeen box;
+    ASSERT_EQ(setup.Next(60000, &box), SetupSession::Box);
+    setup.Answer(box, IDYES);
+    EXPECT_EQ(setup.WaitExit(30000), 0);
+    // Wine's Explorer titles its window with the folder's own name.
+    TitleSearch search = {"source", nullptr};
+    for (int i = 0; i < 500 && !search.found; ++i) {
+        EnumWindows(FindTitle, reinterpret_cast<LPARAM>(&search));
+        if (!search.found) Sleep(20);
+    }
+    ASSERT_NE(search.found, nullptr) << "no Explorer window on the source folder";
+    PostMessageA(search.found, WM_CLOSE, 0, 0);
+}

@@ -1,0 +1,101 @@
+#include "tests/win/setup_session.h"
+
+namespace {
+
+struct BoxSearch {
+    DWORD processId;
+    HWND dialog;
+    HWND found;
+};
+
+BOOL CALLBACK FindBox(HWND window, LPARAM param)
+{
+    BoxSearch* search = reinterpret_cast<BoxSearch*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == search->processId && window != search->dialog && IsWindowVisible(window) &&
+        ClassOf(window) == "#32770") {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+std::string ButtonText(HWND dialog, int id)
+{
+    char text[64] = {};
+    GetDlgItemTextA(dialog, id, text, sizeof text);
+    return text;
+}
+
+}  // namespace
+
+bool SetupSession::Start(const std::string& commandLine, const char* directory)
+{
+    if (!process_.Start(commandLine, directory)) return false;
+    dialog_ = WaitForDialog(process_, 30000);
+    return dialog_ != nullptr;
+}
+
+void SetupSession::SetDestination(const std::string& text)
+{
+    SendMessageA(GetDlgItem(dialog_, 1000), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void SetupSession::SetBox(int id, bool ticked)
+{
+    SendMessageA(GetDlgItem(dialog_, id), BM_SETCHECK, ticked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void SetupSession::PressOk()
+{
+    // The command writes "Retry" when a run stops early; a different text before makes that
+    // moment visible from here.
+    SetDlgItemTextA(dialog_, IDOK, "OK ");
+    PostMessageA(dialog_, WM_COMMAND, IDOK, 0);
+}
+
+SetupSession::Event SetupSession::Next(DWORD milliseconds, MessageBoxSeen* box)
+{
+    const DWORD start = GetTickCount();
+    for (;;) {
+        BoxSearch search = {process_.id, dialog_, nullptr};
+        EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
+        if (search.found) {
+            box->window = search.found;
+            box->caption = WindowText(search.found);
+            char text[4096] = {};
+            GetDlgItemTextA(search.found, 0xFFFF, text, sizeof text);
+            box->text = text;
+            box->yesNo = GetDlgItem(search.found, IDYES) != nullptr;
+            return Box;
+        }
+        if (IsWindow(dialog_) && IsWindowEnabled(dialog_) && ButtonText(dialog_, IDOK) == "Retry") return Ready;
+        if (WaitForSingleObject(process_.process, 20) == WAIT_OBJECT_0) return Exited;
+        if (GetTickCount() - start > milliseconds) return TimedOut;
+    }
+}
+
+void SetupSession::Answer(const MessageBoxSeen& box, int button)
+{
+    PostMessageA(box.window, WM_COMMAND, button, 0);
+    for (int i = 0; i < 500 && IsWindow(box.window); ++i) {
+        if (WaitForSingleObject(process_.process, 20) == WAIT_OBJECT_0) break;
+    }
+}
+
+void CloseProductStandIn()
+{
+    for (int i = 0; i < 5; ++i) {
+        HWND product = FindWindowA("ZV_Editor", nullptr);
+        if (!product) return;
+        DWORD id = 0;
+        GetWindowThreadProcessId(product, &id);
+        HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, id);
+        PostMessageA(product, WM_CLOSE, 0, 0);
+        if (process) {
+            if (WaitForSingleObject(process, 10000) != WAIT_OBJECT_0) TerminateProcess(process, 9);
+            CloseHandle(process);
+        }
+    }
+}
