@@ -379,5 +379,14 @@ TEST_F(EndToEnd, AnsweringYesOpensTheSourceFolderInExplorer)
         if (!search.found) Sleep(20);
     }
     ASSERT_NE(search.found, nullptr) << "no Explorer window on the source folder";
+    // Its process must end too: it would otherwise keep the test runner's output open.
+    DWORD explorerId = 0;
+    GetWindowThreadProcessId(search.found, &explorerId);
+    HANDLE explorer = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, explorerId);
     PostMessageA(search.found, WM_CLOSE, 0, 0);
+    if (explorer) {
+        if (WaitForSingleObject(explorer, 10000) != WAIT_OBJECT_0) TerminateProcess(explorer, 0);
+        WaitForSingleObject(explorer, 5000);
+        CloseHandle(explorer);
+    }
 }
