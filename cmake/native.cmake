@@ -14,3 +14,11 @@ target_link_libraries(core_tests PRIVATE zvcore GTest::gtest_main)
 add_test(NAME core_tests_native COMMAND core_tests)
 set_tests_properties(core_tests_native PROPERTIES
     ENVIRONMENT "ASAN_OPTIONS=detect_leaks=1:abort_on_error=1;UBSAN_OPTIONS=print_stacktrace=1")
+
+# Benchmark build of the core, without sanitizers, for valgrind's counts (scripts/bench).
+add_library(zvcore_bench STATIC ${CORE_SOURCES})
+target_include_directories(zvcore_bench PUBLIC ${CMAKE_SOURCE_DIR})
+target_compile_options(zvcore_bench PRIVATE ${WARNINGS} -O2)
+add_executable(core_bench bench/core_bench.cpp)
+target_compile_options(core_bench PRIVATE ${WARNINGS} -O2)
+target_link_libraries(core_bench PRIVATE zvcore_bench)

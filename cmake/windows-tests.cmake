@@ -126,3 +126,14 @@ add_wine_test(end_to_end_tests
 target_link_libraries(end_to_end_tests PRIVATE shlwapi uuid ole32)
 target_compile_definitions(end_to_end_tests PRIVATE DEMO_SOURCE="Z:${CMAKE_BINARY_DIR}/demo/source")
 add_dependencies(end_to_end_tests demo_source)
+
+# Benchmark programs: references built by the same toolchain, and the measuring tool.
+add_executable(minimal_dialog WIN32 bench/minimal_dialog.cpp bench/minimal_dialog.rc)
+target_link_options(minimal_dialog PRIVATE -static -s)
+target_compile_options(minimal_dialog PRIVATE ${RELEASE_FLAGS})
+add_executable(copy_loop bench/copy_loop.cpp)
+target_link_options(copy_loop PRIVATE -static)
+add_executable(bench_tool bench/bench_tool.cpp tests/win/process.cpp tests/win/setup_session.cpp)
+target_include_directories(bench_tool PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(bench_tool PRIVATE psapi)
+target_link_options(bench_tool PRIVATE -static)
