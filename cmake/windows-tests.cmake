@@ -137,3 +137,19 @@ add_executable(bench_tool bench/bench_tool.cpp tests/win/process.cpp tests/win/s
 target_include_directories(bench_tool PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(bench_tool PRIVATE psapi)
 target_link_options(bench_tool PRIVATE -static)
+
+add_wine_test(robustness_tests
+    tests/win/test_main.cpp
+    tests/win/process.cpp
+    tests/win/file_helpers.cpp
+    tests/win/import_patch.cpp
+    tests/win/registry_walk.cpp
+    tests/win/results_log.cpp
+    tests/win/setup_module.cpp
+    tests/win/setup_session.cpp
+    tests/win/robustness_test.cpp
+    tests/win/test_resources.rc)
+target_link_libraries(robustness_tests PRIVATE shlwapi uuid)
+target_compile_definitions(robustness_tests PRIVATE DEMO_SOURCE="Z:${CMAKE_BINARY_DIR}/demo/source"
+    SETUP_EXE="Z:$<TARGET_FILE:setup>")
+add_dependencies(robustness_tests demo_source setup)
