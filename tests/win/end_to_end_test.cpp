@@ -46,16 +46,8 @@ std::string Value(HKEY root, const char* path, const char* name)
 void CopyDemoSource()
 {
     RemoveTree(kSource);
-    MakeFolder(kSource);
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA(DEMO_SOURCE "\\*", &entry);
-    ASSERT_NE(search, INVALID_HANDLE_VALUE);
-    do {
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-        CopyFileA((std::string(DEMO_SOURCE) + "\\" + entry.cFileName).c_str(), (kSource + "\\" + entry.cFileName).c_str(),
-                  FALSE);
-    } while (FindNextFileA(search, &entry));
-    FindClose(search);
+    CopyFolderFiles(DEMO_SOURCE, kSource);
+    ASSERT_TRUE(FileExists(kSource + "\\setup.exe"));
 }
 
 struct Outcome {

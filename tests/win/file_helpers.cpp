@@ -59,6 +59,19 @@ std::string ReadTextFile(const std::string& path)
     return content;
 }
 
+void CopyFolderFiles(const std::string& from, const std::string& to)
+{
+    MakeFolder(to);
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((from + "\\*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            CopyFileA((from + "\\" + entry.cFileName).c_str(), (to + "\\" + entry.cFileName).c_str(), FALSE);
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+}
+
 bool FileExists(const std::string& path)
 {
     const DWORD attributes = GetFileAttributesA(path.c_str());

@@ -10,6 +10,8 @@ void MakeFolder(const std::string& path);
 void WriteTextFile(const std::string& path, const std::string& content, ULONGLONG stamp = 0);
 std::string ReadTextFile(const std::string& path);
 bool FileExists(const std::string& path);
+// Copies the files (not the subfolders) of one folder into another, made if missing.
+void CopyFolderFiles(const std::string& from, const std::string& to);
 bool FolderExists(const std::string& path);
 
 // Cancels any dialog box that becomes active on this thread while it lives, and counts them:

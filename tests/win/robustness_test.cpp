@@ -83,16 +83,8 @@ Counts Measure()
 TEST(Robustness, SequencesLeaveNoHandlesBehind)
 {
     RemoveTree(kRoot);
-    MakeFolder(kRoot + "\\source");
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA(DEMO_SOURCE "\\*", &entry);
-    ASSERT_NE(search, INVALID_HANDLE_VALUE);
-    do {
-        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            CopyFileA((std::string(DEMO_SOURCE) + "\\" + entry.cFileName).c_str(),
-                      (kRoot + "\\source\\" + entry.cFileName).c_str(), FALSE);
-    } while (FindNextFileA(search, &entry));
-    FindClose(search);
+    CopyFolderFiles(DEMO_SOURCE, kRoot + "\\source");
+    ASSERT_TRUE(FileExists(kRoot + "\\source\\setup.exe"));
     SourceFolder.AssignText((kRoot + "\\source\\").c_str());
     OleInitialize(nullptr);
 
@@ -144,16 +136,8 @@ TEST(Robustness, SoakOfInstallAndUninstallRounds)
     GetEnvironmentVariableA("ZV_SOAK_ROUNDS", roundsText, sizeof roundsText);
     const int rounds = atoi(roundsText) > 0 ? atoi(roundsText) : 3;
     RemoveTree(kRoot);
-    MakeFolder(kRoot + "\\source");
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA(DEMO_SOURCE "\\*", &entry);
-    ASSERT_NE(search, INVALID_HANDLE_VALUE);
-    do {
-        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            CopyFileA((std::string(DEMO_SOURCE) + "\\" + entry.cFileName).c_str(),
-                      (kRoot + "\\source\\" + entry.cFileName).c_str(), FALSE);
-    } while (FindNextFileA(search, &entry));
-    FindClose(search);
+    CopyFolderFiles(DEMO_SOURCE, kRoot + "\\source");
+    ASSERT_TRUE(FileExists(kRoot + "\\source\\setup.exe"));
 
     auto snapshot = [] {
         std::map<std::string, std::string> all;
