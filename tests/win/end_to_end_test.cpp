@@ -236,6 +236,12 @@ TEST_F(EndToEnd, StopPaths)
     ASSERT_EQ(deep.boxes.size(), 1u) << "one level only";
     EXPECT_FALSE(FolderExists(kRoot + "\\missing parent"));
 
+    // Longer than MAX_PATH: it cannot be created either.
+    const std::string tooLong = kRoot + "\\" + std::string(MAX_PATH, 'L');
+    Outcome longer = Install(tooLong);
+    ASSERT_EQ(longer.boxes.size(), 1u);
+    EXPECT_EQ(longer.boxes[0].text, "Can't create folder " + tooLong);
+
     // Row 1 fails: its own message, then a retry; nothing written to the registry.
     DeleteFileA((kSource + "\\zvhook20.dll").c_str());
     Outcome row1 = Install(kTarget);
@@ -244,6 +250,18 @@ TEST_F(EndToEnd, StopPaths)
         << Texts(row1.boxes);
     EXPECT_EQ(row1.last, SetupSession::Ready);
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "zvlfile"));
+}
+
+TEST_F(EndToEnd, ATypedTrailingBackslashIsNeverDoubled)
+{
+    const Outcome outcome = Install(kTarget + "\\", {}, true, {{IDC_START_PRODUCT, false}});
+    EXPECT_EQ(outcome.exitCode, 0);
+    EXPECT_TRUE(outcome.boxes.empty()) << Texts(outcome.boxes);
+    EXPECT_TRUE(FileExists(kTarget + "\\zv.exe"));
+    EXPECT_EQ(Value(HKEY_CURRENT_USER, "Software\\Moravel\\ZV2\\settings", "instdir"), kTarget);
+    EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZV2",
+                    "UninstallString"),
+              kTarget + "\\setup.exe uninstall");
 }
 
 TEST_F(EndToEnd, AFlaggedRowAsksWhetherToContinue)
@@ -320,6 +338,18 @@ TEST_F(EndToEnd, AProductThatWillNotCloseDelaysButDoesNotStopInstallOrUninstall)
     EXPECT_EQ(outcome.exitCode, 0);
     EXPECT_LT(GetTickCount() - start, 17000u + 30000u);
     EXPECT_TRUE(FileExists(kTarget + "\\zv.exe"));
+
+    SetupSession uninstall;
+    ASSERT_TRUE(uninstall.Start("\"" + kTarget + "\\setup.exe\" uninstall"));
+    const DWORD again = GetTickCount();
+    PostMessageA(uninstall.Dialog(), WM_COMMAND, IDOK, 0);
+    MessageBoxSeen box;
+    ASSERT_EQ(uninstall.Next(60000, &box), SetupSession::Box);
+    EXPECT_GE(GetTickCount() - again, 16000u) << "the product was asked and waited for";
+    EXPECT_LT(GetTickCount() - again, 17000u + 10000u);
+    uninstall.Answer(box, IDNO);
+    EXPECT_EQ(uninstall.WaitExit(30000), 0);
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "zvlfile"));
     TerminateProcess(product.process, 0);
     WaitForSingleObject(product.process, 5000);
 }
