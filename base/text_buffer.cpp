@@ -25,7 +25,7 @@ int32_t TextLength(const char* text) { return static_cast<int32_t>(strlen(text))
 
 }  // namespace
 
-bool TextBuffer::NeedsNewBlock(int32_t n, int32_t* newCapacity) const
+inline bool TextBuffer::NeedsNewBlock(int32_t n, int32_t* newCapacity) const
 {
     if (!data) {
         *newCapacity = n;
@@ -43,7 +43,7 @@ bool TextBuffer::NeedsNewBlock(int32_t n, int32_t* newCapacity) const
     return true;
 }
 
-void TextBuffer::Terminate(int32_t n)
+inline void TextBuffer::Terminate(int32_t n)
 {
     length = n;
     data[n] = 0;
@@ -289,11 +289,22 @@ TextBuffer& TextBuffer::AssignText(const char* text)
 TextBuffer& TextBuffer::AppendText(const char* text)
 {
     if (!text) return *this;
-    const bool ownText = text == data;
     const int32_t n = TextLength(text);
     const int32_t oldLength = length;
-    Resize(oldLength + n);
-    memmove(data + oldLength, ownText ? data : text, static_cast<size_t>(n));
+    if (text == data) {
+        Resize(oldLength + n);
+        memmove(data + oldLength, data, static_cast<size_t>(n));
+        return *this;
+    }
+    // A list growing line by line mostly fits its block: then the policy's one test is all the
+    // work, and nothing is reallocated. Otherwise Resize applies the policy, shrink included.
+    const int32_t newLength = oldLength + n;
+    int32_t unused;
+    if (data && newLength <= capacity && !NeedsNewBlock(newLength, &unused))
+        Terminate(newLength);
+    else
+        Resize(newLength);
+    memcpy(data + oldLength, text, static_cast<size_t>(n));
     return *this;
 }
 
