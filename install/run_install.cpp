@@ -8,6 +8,7 @@
 #include "base/format.h"
 #include "install/file_finder.h"
 #include "install/install_file.h"
+#include "install/shell_folders.h"
 #include "install/shell_ops.h"
 #include "install/shortcut.h"
 #include "registry/product_entries.h"
@@ -17,8 +18,6 @@
 int NtMajorVersion;
 
 namespace {
-
-const char kShellFolders[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
 enum OnFailure { Stop, Flag, Ignore };
 
@@ -117,7 +116,7 @@ void CreateStartMenuLinks(TextBuffer& folder, TextBuffer& link, TextBuffer& targ
 {
     WaitCursor();
     SetWindowTextA(CurrentDialog, "Creating Shortcuts");
-    RegReadString(folder, kShellFolders, "Programs", nullptr, HKEY_CURRENT_USER, REG_SZ);
+    RegReadString(folder, kUserShellFolders, "Programs", nullptr, HKEY_CURRENT_USER, REG_SZ);
     if (folder.length == 0) return;
     folder.AppendText("\\Zevrin 2");
     if (!FindFile(folder.data, 1)) CreateDirectoryA(folder.data, nullptr);
@@ -145,7 +144,7 @@ void CreateStartMenuLinks(TextBuffer& folder, TextBuffer& link, TextBuffer& targ
 void CreateStartUpLink(TextBuffer& folder, TextBuffer& link, TextBuffer& target)
 {
     WaitCursor();
-    RegReadString(folder, kShellFolders, "StartUp", nullptr, HKEY_CURRENT_USER, REG_SZ);
+    RegReadString(folder, kUserShellFolders, "StartUp", nullptr, HKEY_CURRENT_USER, REG_SZ);
     if (folder.length == 0) return;
     link.AssignConcat(folder, "\\ZV.lnk");
     if (FindFile(link.data, 0)) ShellDeleteList(link, false);

@@ -5,13 +5,12 @@
 #include "app/close_product.h"
 #include "app/globals.h"
 #include "install/file_finder.h"
+#include "install/shell_folders.h"
 #include "install/shell_ops.h"
 #include "registry/product_entries.h"
 #include "registry/registry.h"
 
 namespace {
-
-const char kShellFolders[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
 void DeleteIfFound(TextBuffer& path, const TextBuffer& folder, const char* name)
 {
@@ -30,7 +29,7 @@ void RunUninstall()
     RemoveProductRegistry();
     SetWindowTextA(CurrentDialog, "Deleting Shortcuts");
 
-    RegReadString(folder, kShellFolders, "Programs", nullptr, HKEY_CURRENT_USER, REG_SZ);
+    RegReadString(folder, kUserShellFolders, "Programs", nullptr, HKEY_CURRENT_USER, REG_SZ);
     if (folder.length > 0) {
         folder.AppendText("\\Zevrin 2");
         if (FindFile(folder.data, 1)) {
@@ -41,7 +40,7 @@ void RunUninstall()
             if (!FindFile(path.data, 0)) ShellDeleteList(folder, true);
         }
     }
-    RegReadString(folder, kShellFolders, "StartUp", nullptr, HKEY_CURRENT_USER, REG_SZ);
+    RegReadString(folder, kUserShellFolders, "StartUp", nullptr, HKEY_CURRENT_USER, REG_SZ);
     if (folder.length > 0) DeleteIfFound(path, folder, "\\Zevrin.lnk");
 
     SetWindowTextA(CurrentDialog, "Zevrin uninstalled");
