@@ -46,6 +46,14 @@ const char* FindFile(const char* name, int kind)
     }
 }
 
+bool PathExists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+
+bool IsFolder(const char* path)
+{
+    const DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 namespace {
 
 // What FilesDiffer compares: last-write time and the low 32 bits of the size.

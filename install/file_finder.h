@@ -7,6 +7,11 @@
 // until the next call, or null when nothing (more) is found; a search that runs out is closed.
 const char* FindFile(const char* name, int kind);
 
+// Whether a path names anything, or a folder, right now; unlike FindFile these leave the
+// finder's open search alone and accept a path with a trailing backslash.
+bool PathExists(const char* path);
+bool IsFolder(const char* path);
+
 // True when the two files differ in last-write time or in the low 32 bits of their size, or
 // when either is missing. Contents are not compared. Leaves the search on `second` open.
 bool FilesDiffer(const char* first, const char* second);

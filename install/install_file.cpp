@@ -16,8 +16,6 @@ TextBuffer CopiedAsNewFiles;
 
 namespace {
 
-bool Exists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
-
 bool IsPattern(const char* name) { return strpbrk(name, "*?") != nullptr; }
 
 // The target for a single file that meets a file of its own name in `folder`: the first free
@@ -35,24 +33,18 @@ bool ChooseTarget(const TextBuffer& folder, const char* name, TextBuffer& target
     prefix.Assign(folder);
     if (!prefix.EndsWith("\\", 1)) prefix.AppendText("\\");
     candidate.AssignConcat(prefix, bare);
-    if (!Exists(candidate.data)) return true;
+    if (!PathExists(candidate.data)) return true;
     char copyName[MAX_PATH];
     for (int n = 1; n < 10000; ++n) {
         if (!MakeCopyName(bare, n, copyName, sizeof copyName)) return false;
         candidate.AssignConcat(prefix, copyName);
         if (candidate.length >= MAX_PATH) return false;
-        if (!Exists(candidate.data)) {
+        if (!PathExists(candidate.data)) {
             target.Assign(candidate);
             return true;
         }
     }
     return false;
-}
-
-bool IsFolder(const char* path)
-{
-    const DWORD attributes = GetFileAttributesA(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 void AddToList(TextBuffer& list, const char* name) { list.AppendText(name).AppendText("\r\n"); }
@@ -79,7 +71,7 @@ int InstallFile(const char* name, bool backupOld, bool copyAsNew, bool skipIfPre
         TextBuffer backupTarget;
         if (!IsFolder(backup.data) || !ChooseTarget(backup, name, backupTarget)) return INSTALL_BACKUP_FAILED;
         const int moved = ShellCopyList(destination, backupTarget, FO_MOVE, true, true, false, true);
-        if (moved != 0 || Exists(destination.data)) return moved != 0 ? moved : INSTALL_BACKUP_FAILED;
+        if (moved != 0 || PathExists(destination.data)) return moved != 0 ? moved : INSTALL_BACKUP_FAILED;
         AddToList(ReplacedFiles, name);
     }
 

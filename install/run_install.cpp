@@ -107,9 +107,7 @@ bool FolderFound(const TextBuffer& folder)
     // The folder is looked for as typed; a trailing backslash is tolerated.
     TextBuffer bare;
     bare.Assign(folder).TrimEnd('\\');
-    if (bare.length > 0 && FindFile(bare.data, 1)) return true;
-    const DWORD attributes = GetFileAttributesA(folder.Text());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    return (bare.length > 0 && FindFile(bare.data, 1)) || IsFolder(folder.Text());
 }
 
 void CreateStartMenuLinks(TextBuffer& folder, TextBuffer& link, TextBuffer& target)

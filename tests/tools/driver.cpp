@@ -27,6 +27,17 @@ namespace {
 
 HANDLE Event(const char* name) { return CreateEventA(nullptr, TRUE, FALSE, name); }
 
+// Sets one named event and waits for another: how the driver and a script take turns.
+void HandOver(const char* signal, const char* waitFor, DWORD milliseconds)
+{
+    HANDLE done = Event(signal);
+    HANDLE next = Event(waitFor);
+    SetEvent(done);
+    WaitForSingleObject(next, milliseconds);
+    CloseHandle(done);
+    CloseHandle(next);
+}
+
 int Show(int argc, char** argv)
 {
     std::string line = "\"" + std::string(argv[2]) + "\"";
@@ -43,25 +54,9 @@ int Show(int argc, char** argv)
     }
     printf("dialog: %s\n", WindowText(dialog).c_str());
     fflush(stdout);
-    HANDLE ready = Event("zvdriver.ready");
-    HANDLE go = Event("zvdriver.go");
-    SetEvent(ready);
-    WaitForSingleObject(go, 120000);
+    HandOver("zvdriver.ready", "zvdriver.go", 120000);
     PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-    const long code = child.WaitExit(30000);
-    CloseHandle(ready);
-    CloseHandle(go);
-    return static_cast<int>(code);
-}
-
-void WaitForScreenshot()
-{
-    HANDLE ready = Event("zvdriver.ready");
-    HANDLE go = Event("zvdriver.go");
-    SetEvent(ready);
-    WaitForSingleObject(go, 120000);
-    CloseHandle(ready);
-    CloseHandle(go);
+    return static_cast<int>(child.WaitExit(30000));
 }
 
 int Drive(const char* setupExe, const char* arguments, const char* destination, int answerToQuestions)
@@ -74,7 +69,7 @@ int Drive(const char* setupExe, const char* arguments, const char* destination, 
     printf("dialog: %s\n", WindowText(setup.Dialog()).c_str());
     if (destination && strcmp(destination, "-") != 0) setup.SetDestination(destination);
     fflush(stdout);
-    WaitForScreenshot();
+    HandOver("zvdriver.ready", "zvdriver.go", 120000);  // time for a screenshot
     setup.PressOk();
     for (;;) {
         MessageBoxSeen box;
@@ -136,13 +131,8 @@ int main(int argc, char** argv)
     if (argc >= 3 && !strcmp(argv[1], "hold")) {
         HANDLE file = CreateFileA(argv[2], GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
         if (file == INVALID_HANDLE_VALUE) return 2;
-        HANDLE held = Event("zvdriver.held");
-        HANDLE release = Event("zvdriver.release");
-        SetEvent(held);
-        WaitForSingleObject(release, 60000);
+        HandOver("zvdriver.held", "zvdriver.release", 60000);
         CloseHandle(file);
-        CloseHandle(held);
-        CloseHandle(release);
         return 0;
     }
     fprintf(stderr, "usage: driver show <program> [args] | wait <event> [ms] | signal <event> | install <setup> <folder> | uninstall <setup> | links <folder> | hold <file>\n");

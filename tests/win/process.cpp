@@ -37,15 +37,17 @@ namespace {
 
 struct Search {
     DWORD processId;
+    HWND except;
     HWND found;
 };
 
-BOOL CALLBACK FindDialogOf(HWND window, LPARAM param)
+BOOL CALLBACK MatchDialog(HWND window, LPARAM param)
 {
     Search* search = reinterpret_cast<Search*>(param);
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
-    if (owner == search->processId && IsWindowVisible(window) && ClassOf(window) == "#32770") {
+    if (owner == search->processId && window != search->except && IsWindowVisible(window) &&
+        ClassOf(window) == "#32770") {
         search->found = window;
         return FALSE;
     }
@@ -66,15 +68,20 @@ BOOL CALLBACK CountCaption(HWND window, LPARAM param)
 
 }  // namespace
 
+HWND FindDialogOf(DWORD processId, HWND except)
+{
+    Search search = {processId, except, nullptr};
+    EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 HWND WaitForDialog(const ChildProcess& child, DWORD milliseconds)
 {
     const DWORD start = GetTickCount();
     // The dialog exists once the new process first waits for input.
     WaitForInputIdle(child.process, milliseconds);
     for (;;) {
-        Search search = {child.id, nullptr};
-        EnumWindows(FindDialogOf, reinterpret_cast<LPARAM>(&search));
-        if (search.found) return search.found;
+        if (HWND dialog = FindDialogOf(child.id)) return dialog;
         if (GetTickCount() - start > milliseconds) return nullptr;
         // Wakes early when the process ends instead of showing a dialog.
         if (WaitForSingleObject(child.process, 20) == WAIT_OBJECT_0) return nullptr;

@@ -20,6 +20,8 @@ struct ChildProcess {
     void Close();
 };
 
+// The process's first visible top-level dialog other than `except`, or null.
+HWND FindDialogOf(DWORD processId, HWND except = nullptr);
 // Waits until the process has a visible top-level dialog and returns it, or null after the
 // time-out or when the process ended first.
 HWND WaitForDialog(const ChildProcess& child, DWORD milliseconds);

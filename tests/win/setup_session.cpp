@@ -2,25 +2,6 @@
 
 namespace {
 
-struct BoxSearch {
-    DWORD processId;
-    HWND dialog;
-    HWND found;
-};
-
-BOOL CALLBACK FindBox(HWND window, LPARAM param)
-{
-    BoxSearch* search = reinterpret_cast<BoxSearch*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == search->processId && window != search->dialog && IsWindowVisible(window) &&
-        ClassOf(window) == "#32770") {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 std::string ButtonText(HWND dialog, int id)
 {
     char text[64] = {};
@@ -59,15 +40,13 @@ SetupSession::Event SetupSession::Next(DWORD milliseconds, MessageBoxSeen* box)
 {
     const DWORD start = GetTickCount();
     for (;;) {
-        BoxSearch search = {process_.id, dialog_, nullptr};
-        EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
-        if (search.found) {
-            box->window = search.found;
-            box->caption = WindowText(search.found);
+        if (HWND found = FindDialogOf(process_.id, dialog_)) {
+            box->window = found;
+            box->caption = WindowText(found);
             char text[4096] = {};
-            GetDlgItemTextA(search.found, 0xFFFF, text, sizeof text);
+            GetDlgItemTextA(found, 0xFFFF, text, sizeof text);
             box->text = text;
-            box->yesNo = GetDlgItem(search.found, IDYES) != nullptr;
+            box->yesNo = GetDlgItem(found, IDYES) != nullptr;
             return Box;
         }
         if (IsWindow(dialog_) && IsWindowEnabled(dialog_) && ButtonText(dialog_, IDOK) == "Retry") return Ready;
