@@ -53,6 +53,13 @@ add_wine_test(app_tests
 target_compile_definitions(app_tests PRIVATE SETUP_EXE="Z:$<TARGET_FILE:setup>"
     PLANT_DLL="Z:$<TARGET_FILE:zvplant>" DLLPROBE_EXE="Z:$<TARGET_FILE:dllprobe>")
 add_dependencies(app_tests setup zvplant dllprobe)
+# A build of another flavour reads the release build's resources as well: the same template
+# checks, on the file that ships.
+set(ZV_RELEASE_SETUP "" CACHE FILEPATH "setup.exe of the release build, when this build is another flavour")
+if(ZV_RELEASE_SETUP)
+    add_test(NAME release_resources COMMAND app_tests --gtest_filter=DialogTemplate.*:Resources.*)
+    set_tests_properties(release_resources PROPERTIES ENVIRONMENT "ZV_SETUP_RESOURCES=Z:${ZV_RELEASE_SETUP}")
+endif()
 
 add_wine_test(platform_tests
     tests/win/test_main.cpp

@@ -38,7 +38,7 @@ target_link_options(setup PRIVATE -static -s -Wl,--gc-sections)
 set_target_properties(setup PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 # Size and imports are printed after every link: the goal is 48 KB and system DLLs only.
 add_custom_command(TARGET setup POST_BUILD
-    COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-artefact $<TARGET_FILE:setup>
+    COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-artefact $<TARGET_FILE:setup> ${CMAKE_OBJDUMP}
     VERBATIM)
 
 include(cmake/windows-tests.cmake)
