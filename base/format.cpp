@@ -1,7 +1,5 @@
 #include "base/format.h"
 
-#include <math.h>
-#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -86,75 +84,210 @@ int WriteHex(uint32_t value, char* out)
     return written;
 }
 
-// Makes room for n more bytes at position, by the formatter's own steps of 300.
-void MakeRoom(TextBuffer& buffer, int32_t position, int64_t needed, int64_t step)
+// Grows the block while formatting. The block the caller handed in may hold the text of a '$'
+// argument still to be read, so when it is replaced it is kept, not freed, until the end
+// (`kept`); the blocks taken afterwards are the formatter's own and grow in place.
+class Room {
+public:
+    explicit Room(TextBuffer& buffer) : buffer_(buffer), callerBlock_(buffer.data) {}
+    ~Room() { TextBuffer::FreeBlock(kept_); }
+    Room(const Room&) = delete;
+    Room& operator=(const Room&) = delete;
+
+    // A new block of n bytes whose first `keep` bytes are the text so far.
+    void Grow(int32_t n, int32_t keep)
+    {
+        if (buffer_.data && buffer_.data == callerBlock_ && !kept_) {
+            char* old;
+            if (buffer_.ResizeDetach(n, false, &old)) {
+                if (keep > 0) memcpy(buffer_.data, old, static_cast<size_t>(keep));
+                kept_ = old;
+            }
+            return;
+        }
+        buffer_.Resize(n);
+    }
+
+    // Makes room for `needed` more bytes at position, by the formatter's own steps.
+    void Make(int32_t position, int64_t needed, int64_t step)
+    {
+        if (position + needed <= buffer_.capacity) return;
+        const int64_t wanted = position + step;
+        if (wanted > INT32_MAX - 4000) abort();  // beyond what a block can hold
+        Grow(static_cast<int32_t>(wanted), position);
+    }
+
+    bool Kept(const char* block) const { return block == kept_; }
+
+private:
+    TextBuffer& buffer_;
+    char* const callerBlock_;
+    char* kept_ = nullptr;
+};
+
+}  // namespace
+
+namespace {
+
+// A non-negative integer of up to 90 limbs of nine decimal digits, lowest limb first: room for
+// the exact decimal expansion of any double (at most 767 significant digits).
+class BigDecimal {
+public:
+    explicit BigDecimal(uint64_t value)
+    {
+        do {
+            limbs_[count_++] = static_cast<uint32_t>(value % kBase);
+            value /= kBase;
+        } while (value);
+    }
+
+    // factor is below 2^32, so no step can overflow 64 bits.
+    void Multiply(uint32_t factor)
+    {
+        uint64_t carry = 0;
+        for (int i = 0; i < count_; ++i) {
+            const uint64_t product = static_cast<uint64_t>(limbs_[i]) * factor + carry;
+            limbs_[i] = static_cast<uint32_t>(product % kBase);
+            carry = product / kBase;
+        }
+        while (carry) {
+            limbs_[count_++] = static_cast<uint32_t>(carry % kBase);
+            carry /= kBase;
+        }
+    }
+
+    // Writes the decimal digits, most significant first, without leading zeros; returns the count.
+    int Digits(char* out) const
+    {
+        int written = 0;
+        for (uint32_t v = limbs_[count_ - 1]; v; v /= 10) out[written++] = static_cast<char>('0' + v % 10);
+        for (int a = 0, b = written - 1; a < b; ++a, --b) {
+            const char t = out[a];
+            out[a] = out[b];
+            out[b] = t;
+        }
+        for (int i = count_ - 2; i >= 0; --i) {
+            uint32_t v = limbs_[i];
+            for (int d = 8; d >= 0; --d) {
+                out[written + d] = static_cast<char>('0' + v % 10);
+                v /= 10;
+            }
+            written += 9;
+        }
+        return written;
+    }
+
+private:
+    static constexpr uint32_t kBase = 1000000000;
+    uint32_t limbs_[90] = {};
+    int count_ = 0;
+};
+
+int WriteUnsigned(uint64_t value, char* out)
 {
-    if (position + needed <= buffer.capacity) return;
-    const int64_t wanted = position + step;
-    if (wanted > INT32_MAX - 4000) abort();  // beyond what a block can hold
-    buffer.Resize(static_cast<int32_t>(wanted));
+    char digits[20];
+    int count = 0;
+    do {
+        digits[count++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value);
+    int written = 0;
+    while (count) out[written++] = digits[--count];
+    return written;
 }
 
 }  // namespace
 
 int WriteDouble(double value, char* out)
 {
+    // The digits are made here from the value's exact decimal expansion, not by the C runtime,
+    // whose rounding of exact ties differs between runtimes: one rule, half away from zero,
+    // wherever the program runs or is tested.
+    uint64_t bits;
+    memcpy(&bits, &value, sizeof bits);
+    const bool negative = bits >> 63;
+    const int biased = static_cast<int>((bits >> 52) & 0x7FF);
+    const uint64_t fraction = bits & ((1ull << 52) - 1);
     int written = 0;
-    if (isnan(value)) {
+    if (biased == 0x7FF && fraction) {
         memcpy(out, "nan", 3);
         return 3;
     }
-    if (value < 0 || (value == 0 && signbit(value))) {
-        if (value != 0) out[written++] = '-';
-        value = -value;
-    }
-    if (isinf(value)) {
+    const bool zero = biased == 0 && fraction == 0;
+    if (negative && !zero) out[written++] = '-';
+    if (biased == 0x7FF) {
         memcpy(out + written, "inf", 3);
         return written + 3;
     }
 
-    // Ten significant digits, correctly rounded by the C runtime; the exponent is taken after
-    // rounding, so 9.9999999999 becomes "10." rather than a fraction of ten digits.
-    char digits[10];
-    int exponent = -1;
-    if (value == 0) {
-        memset(digits, '0', sizeof digits);
-    } else {
-        char scratch[40];
-#ifdef _WIN32
-        // msvcrt's own printf keeps the program small; mingw's replacement would add kilobytes.
-        _snprintf(scratch, sizeof scratch, "%.9e", value);
-#else
-        snprintf(scratch, sizeof scratch, "%.9e", value);
-#endif
-        digits[0] = scratch[0];
-        memcpy(digits + 1, scratch + 2, 9);
-        exponent = atoi(scratch + 12);
-    }
-
-    int last = 9;  // last significant digit kept after removing trailing zeros
-    if (exponent >= -1 && exponent <= 9) {
-        if (exponent == -1) {
-            out[written++] = '0';
+    // value = mantissa * 2^power exactly; for a negative power that is
+    // mantissa * 5^-power / 10^-power, an integer with the point moved -power places.
+    uint64_t q = 0;  // the value rounded to 10 significant digits, as an integer
+    int e = -1;      // decimal exponent of the value before rounding; zero counts as -1
+    bool carried = false;
+    if (!zero) {
+        const uint64_t mantissa = biased ? fraction | (1ull << 52) : fraction;
+        const int power = biased ? biased - 1075 : -1074;
+        BigDecimal exact(mantissa);
+        int scale = 0;
+        if (power >= 0) {
+            for (int n = power; n > 0; n -= 29) exact.Multiply(1u << (n < 29 ? n : 29));
         } else {
-            memcpy(out + written, digits, static_cast<size_t>(exponent) + 1);
-            written += exponent + 1;
+            static const uint32_t kPowersOfFive[] = {1, 5, 25, 125, 625, 3125, 15625, 78125, 390625, 1953125,
+                                                     9765625, 48828125, 244140625, 1220703125};
+            for (int n = -power; n > 0; n -= 13) exact.Multiply(kPowersOfFive[n < 13 ? n : 13]);
+            scale = -power;
         }
-        if (exponent == 9) return written;
-        out[written++] = '.';
-        const int firstFraction = exponent + 1;
-        while (last >= firstFraction && digits[last] == '0') --last;
-        for (int i = firstFraction; i <= last; ++i) out[written++] = digits[i];
-        return written;
+        char digits[800];
+        const int count = exact.Digits(digits);
+        e = count - 1 - scale;
+        for (int i = 0; i < 10; ++i) q = q * 10 + static_cast<uint64_t>(i < count ? digits[i] - '0' : 0);
+        if (count > 10 && digits[10] >= '5') ++q;
+        carried = q == 10000000000ull;
     }
 
-    out[written++] = digits[0];
+    if (e >= -1 && e <= 9) {
+        // Fixed notation, 9 - e fraction digits; the notation follows e before rounding, so
+        // 9999999999.5 gives 10000000000.
+        const int fractionDigits = 9 - e;
+        uint64_t scaleDown = 1;
+        for (int i = 0; i < fractionDigits; ++i) scaleDown *= 10;
+        written += WriteUnsigned(q / scaleDown, out + written);
+        if (fractionDigits == 0) return written;
+        out[written++] = '.';
+        uint64_t rest = q % scaleDown;
+        int kept = fractionDigits;
+        while (kept > 0 && rest % 10 == 0) {
+            rest /= 10;
+            --kept;
+        }
+        for (int i = kept - 1; i >= 0; --i) {
+            out[written + i] = static_cast<char>('0' + rest % 10);
+            rest /= 10;
+        }
+        return written + kept;
+    }
+
+    if (carried) {
+        q /= 10;
+        ++e;
+    }
+    out[written++] = static_cast<char>('0' + q / 1000000000);
     out[written++] = '.';
-    while (last >= 1 && digits[last] == '0') --last;
-    for (int i = 1; i <= last; ++i) out[written++] = digits[i];
+    uint64_t rest = q % 1000000000;
+    int kept = 9;
+    while (kept > 0 && rest % 10 == 0) {
+        rest /= 10;
+        --kept;
+    }
+    for (int i = kept - 1; i >= 0; --i) {
+        out[written + i] = static_cast<char>('0' + rest % 10);
+        rest /= 10;
+    }
+    written += kept;
     out[written++] = 'e';
-    out[written++] = exponent < 0 ? '-' : '+';
-    const int magnitude = exponent < 0 ? -exponent : exponent;
+    out[written++] = e < 0 ? '-' : '+';
+    const int magnitude = e < 0 ? -e : e;
     out[written++] = static_cast<char>('0' + magnitude / 100);
     out[written++] = static_cast<char>('0' + magnitude / 10 % 10);
     out[written++] = static_cast<char>('0' + magnitude % 10);
@@ -165,17 +298,24 @@ TextBuffer& FormatTextAt(TextBuffer& buffer, int32_t start, const char* format, 
 {
     if (start < 0) start = 0;
     if (start > buffer.length) start = buffer.length;
-    if (start == 0 && buffer.capacity < 300) buffer.ResizeDiscard(300);
+    Room room(buffer);
+    if (start == 0 && buffer.capacity < 300) room.Grow(300, 0);
 
     int32_t position = start;
     auto putByte = [&](char byte) {
-        MakeRoom(buffer, position, 1, 300);
+        room.Make(position, 1, 300);
         buffer.data[position++] = byte;
     };
+    // Callers are not to pass the text being formatted into, but if one does, the result is
+    // still defined: bytes of the block being written move with it when it grows in place.
     auto putBytes = [&](const void* bytes, int64_t count) {
         if (!bytes || count <= 0) return;
-        MakeRoom(buffer, position, count, count + 300);
-        memcpy(buffer.data + position, bytes, static_cast<size_t>(count));
+        const char* from = static_cast<const char*>(bytes);
+        char* const before = buffer.data;
+        const bool inside = before && from >= before && from < before + buffer.capacity + 3;
+        room.Make(position, count, count + 300);
+        if (inside && buffer.data != before && !room.Kept(before)) from = buffer.data + (from - before);
+        memmove(buffer.data + position, from, static_cast<size_t>(count));
         position += static_cast<int32_t>(count);
     };
 
@@ -186,7 +326,7 @@ TextBuffer& FormatTextAt(TextBuffer& buffer, int32_t start, const char* format, 
         case '#':
         case '&':
         case '^': {
-            MakeRoom(buffer, position, 20, 300);
+            room.Make(position, 20, 300);
             char* out = buffer.data + position;
             if (c == '#') position += WriteDecimal(args.NextInt(), out);
             else if (c == '&') position += WriteHex(static_cast<uint32_t>(args.NextInt()), out);

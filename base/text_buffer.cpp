@@ -43,13 +43,6 @@ inline bool TextBuffer::NeedsNewBlock(int32_t n, int32_t* newCapacity) const
     return true;
 }
 
-inline void TextBuffer::Terminate(int32_t n)
-{
-    length = n;
-    data[n] = 0;
-    data[n + 1] = 0;
-}
-
 void TextBuffer::ResizeDiscard(int32_t n)
 {
     int32_t newCapacity;

@@ -80,6 +80,13 @@ struct TextBuffer {
 private:
     // Applies the growth policy; returns true when a new block must be taken and sets *newCapacity.
     bool NeedsNewBlock(int32_t n, int32_t* newCapacity) const;
-    void Terminate(int32_t n);
+    // Sets the length and writes the two zero bytes after it. Defined here because the
+    // platform half of the type (text_buffer_win32.cpp) calls it too.
+    void Terminate(int32_t n)
+    {
+        length = n;
+        data[n] = 0;
+        data[n + 1] = 0;
+    }
     TextBuffer& PrependBytes(const char* bytes, int32_t count, bool ownText);
 };

@@ -79,6 +79,7 @@ endforeach()
 add_wine_test(closing_tests
     tests/win/test_main.cpp
     tests/win/process.cpp
+    tests/win/import_patch.cpp
     tests/win/close_product_test.cpp)
 target_compile_definitions(closing_tests PRIVATE PRODUCT_STANDIN="Z:$<TARGET_FILE:product_standin>"
     EARLIER_STANDIN="Z:$<TARGET_FILE:earlier_standin>")

@@ -2,7 +2,10 @@
 enable_language(RC)
 
 # The release flags: small, no exceptions, no RTTI, unused sections dropped.
-set(RELEASE_FLAGS -Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
+# ZV_RELEASE_OPTIMIZE lets the tests build the same program at another level once, so that it
+# never depends on what one level happens to inline.
+set(ZV_RELEASE_OPTIMIZE -Os CACHE STRING "optimisation level of the release program")
+set(RELEASE_FLAGS ${ZV_RELEASE_OPTIMIZE} -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
     -ffunction-sections -fdata-sections)
 
 add_library(zvcore STATIC ${CORE_SOURCES})

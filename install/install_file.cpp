@@ -13,15 +13,17 @@
 
 TextBuffer ReplacedFiles;
 TextBuffer CopiedAsNewFiles;
+TextBuffer KeptFiles;
 
 namespace {
 
 bool IsPattern(const char* name) { return strpbrk(name, "*?") != nullptr; }
 
 // The target for a single file that meets a file of its own name in `folder`: the first free
-// name of the form "List - Copy.zvl", "List - Copy (2).zvl", ... The shell's own rename on
-// collision would do the same on Windows, but Wine's ignores the flag and overwrites, which
-// would destroy the very file the policy keeps. Without a collision, or for a wildcard, the
+// name of the form "Copy of List.zvl", "Copy (2) of List.zvl", ..., the form the "Info" message
+// names, so that the user finds the file it speaks of. The name is chosen here rather than left
+// to the shell's rename on collision, whose form differs between Windows versions and which
+// Wine ignores, overwriting the very file the policy keeps. Without a collision, or for a wildcard, the
 // folder itself is the target. False when there is a collision and no free name fits.
 bool ChooseTarget(const TextBuffer& folder, const char* name, TextBuffer& target)
 {
@@ -69,19 +71,28 @@ int InstallFile(const char* name, bool backupOld, bool copyAsNew, bool skipIfPre
         // told them it was kept: when it cannot be moved into the folder Backup, the row is
         // not copied at all. A file named Backup would be overwritten by the move.
         TextBuffer backupTarget;
-        if (!IsFolder(backup.data) || !ChooseTarget(backup, name, backupTarget)) return INSTALL_BACKUP_FAILED;
-        const int moved = ShellCopyList(destination, backupTarget, FO_MOVE, true, true, false, true);
-        if (moved != 0 || PathExists(destination.data)) return moved != 0 ? moved : INSTALL_BACKUP_FAILED;
+        int moved = INSTALL_BACKUP_FAILED;
+        if (IsFolder(backup.data) && ChooseTarget(backup, name, backupTarget)) {
+            moved = ShellCopyList(destination, backupTarget, FO_MOVE, true, true, false, true);
+            if (moved == 0 && PathExists(destination.data)) moved = INSTALL_BACKUP_FAILED;
+        }
+        if (moved != 0) {
+            AddToList(KeptFiles, name);
+            return moved;
+        }
         AddToList(ReplacedFiles, name);
     }
 
+    bool besideKept = false;
     if (copyAsNew && FindFile(destination.data, 0)) {
         if (!FilesDiffer(source.data, destination.data)) return 0;
         if (!ChooseTarget(DestinationFolder, name, target)) return INSTALL_NO_FREE_NAME;
-        AddToList(CopiedAsNewFiles, name);
+        besideKept = true;
     }
 
     const int copied = ShellCopyList(source, target, FO_COPY, copyAsNew, true, true, false);
+    // Listed only once the copy exists: the message tells the user where to find it.
+    if (copied == 0 && besideKept) AddToList(CopiedAsNewFiles, name);
     SetForegroundWindow(CurrentDialog);
     WaitAndPump(0);
     SetCursor(LoadCursorA(nullptr, IDC_WAIT));

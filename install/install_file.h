@@ -5,6 +5,9 @@
 extern TextBuffer ReplacedFiles;
 // Names whose installed file differed and was kept, the new one copied beside it.
 extern TextBuffer CopiedAsNewFiles;
+// Names whose installed file differed but could not be moved into Backup: it was kept, and the
+// new file was not copied.
+extern TextBuffer KeptFiles;
 
 // Result codes of our own, beside the shell's: the installed file could not be moved into
 // Backup, or no free name was left to put the new file beside it. In both cases the installed

@@ -11,6 +11,8 @@
 #include "install/shell_folders.h"
 #include "install/shell_ops.h"
 #include "install/shortcut.h"
+#include "paths/destination_rules.h"
+#include "paths/special_folders.h"
 #include "registry/product_entries.h"
 #include "registry/registry.h"
 #include "res/resource.h"
@@ -90,21 +92,45 @@ bool CopyRows(int first, int last, bool* notAllCopied)
 
 void ReportPolicyOutcomes(TextBuffer& message)
 {
+    struct Part {
+        const TextBuffer& names;
+        const char* format;
+    };
+    const Part parts[] = {
+        {ReplacedFiles, "Following files have been replaced (old files moved to Backup folder):\r\n~"},
+        {CopiedAsNewFiles, "Following new files have been copied as \"Copy of...\":\r\n~"},
+        // A shipped file that did not arrive because the user's own could not be put aside.
+        {KeptFiles, "Following files have been kept, because they could not be moved to Backup folder:\r\n~"},
+    };
     message.AssignText("");
-    if (ReplacedFiles.length > 0)
-        FormatText(message, "Following files have been replaced (old files moved to Backup folder):\r\n~", &ReplacedFiles);
-    if (CopiedAsNewFiles.length > 0) {
-        TextBuffer part;
-        FormatText(part, "Following new files have been copied as \"Copy of...\":\r\n~", &CopiedAsNewFiles);
+    TextBuffer part;
+    for (const Part& p : parts) {
+        if (p.names.length == 0) continue;
+        FormatText(part, p.format, &p.names);
         if (message.length > 0) message.AppendText("\r\n");
         message.Append(part);
     }
     if (message.length > 0) MessageBoxA(CurrentDialog, message.data, "Info", MB_ICONINFORMATION);
 }
 
+// Turns the destination as typed into the one full path that every later step uses, the
+// folder test included: its leading path token expanded, then made full, a relative text
+// against the current directory, which start-up made the source folder. False when the text
+// cannot be an installation folder: a token left unresolved, a wildcard or a character no file
+// name may hold, or a drive or share root. The folder then holds the text as far as it got.
+bool ResolveDestination(TextBuffer& folder, TextBuffer& scratch)
+{
+    ExpandPathTokens(folder, nullptr);
+    if (folder.length == 0 || folder.data[0] == '$' || folder.data[0] == '%') return false;
+    FillFromSystem(scratch, [&folder](char* area, DWORD room) { return GetFullPathNameA(folder.data, room, area, nullptr); });
+    if (scratch.length == 0) return false;
+    folder.Assign(scratch);
+    return IsInstallableFolder(folder.data);
+}
+
 bool FolderFound(const TextBuffer& folder)
 {
-    // The folder is looked for as typed; a trailing backslash is tolerated.
+    // A trailing backslash is tolerated.
     TextBuffer bare;
     bare.Assign(folder).TrimEnd('\\');
     return (bare.length > 0 && FindFile(bare.data, 1)) || IsFolder(folder.Text());
@@ -164,7 +190,10 @@ bool RunInstall()
         MessageBeep(0);
         return false;
     }
-    if (!FolderFound(DestinationFolder) && !CreateDirectoryA(DestinationFolder.data, nullptr)) {
+    const bool usable = ResolveDestination(DestinationFolder, message);
+    // The user sees, and a retry starts from, the folder that is really meant.
+    SetDlgItemTextA(CurrentDialog, IDC_DESTINATION, DestinationFolder.data);
+    if (!usable || (!FolderFound(DestinationFolder) && !CreateDirectoryA(DestinationFolder.data, nullptr))) {
         ShowMessage(MB_ICONERROR, nullptr, "Can't create folder ~", &DestinationFolder);
         return false;
     }
@@ -180,6 +209,7 @@ bool RunInstall()
         bool notAllCopied = false;
         ReplacedFiles.Release();
         CopiedAsNewFiles.Release();
+        KeptFiles.Release();
         if (!CopyRows(0, kRowsBeforeSummary, &notAllCopied)) return false;
         target.AssignConcat(SourceFolder, "type cat file.txt");
         if (FindFile(target.data, 0)) DeleteFileA(target.data);

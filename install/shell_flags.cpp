@@ -21,35 +21,23 @@ uint16_t DeleteOperationFlags(bool permanent)
 
 bool MakeCopyName(const char* name, int n, char* out, int outSize)
 {
-    const char* dot = strrchr(name, '.');
-    if (dot == name) dot = nullptr;
-    const size_t stemLength = dot ? static_cast<size_t>(dot - name) : strlen(name);
-    const char* extension = dot ? dot : "";
-
-    char number[16] = "";
+    // "Copy of " or "Copy (n) of ", then the whole name.
+    char prefix[24] = "Copy ";
+    int at = 5;
     if (n > 1) {
         char digits[12];
         int count = 0;
         for (unsigned v = static_cast<unsigned>(n); v; v /= 10) digits[count++] = static_cast<char>('0' + v % 10);
-        int at = 0;
-        number[at++] = ' ';
-        number[at++] = '(';
-        while (count) number[at++] = digits[--count];
-        number[at++] = ')';
-        number[at] = 0;
+        prefix[at++] = '(';
+        while (count) prefix[at++] = digits[--count];
+        prefix[at++] = ')';
+        prefix[at++] = ' ';
     }
-    static const char kCopy[] = " - Copy";
-    const size_t total = stemLength + strlen(kCopy) + strlen(number) + strlen(extension);
-    if (outSize <= 0 || total + 1 > static_cast<size_t>(outSize)) return false;
-    char* p = out;
-    memcpy(p, name, stemLength);
-    p += stemLength;
-    const char* parts[] = {kCopy, number, extension};
-    for (const char* part : parts) {
-        const size_t length = strlen(part);
-        memcpy(p, part, length);
-        p += length;
-    }
-    *p = 0;
+    memcpy(prefix + at, "of ", 4);
+    at += 3;
+    const size_t nameLength = strlen(name);
+    if (outSize <= 0 || at + nameLength + 1 > static_cast<size_t>(outSize)) return false;
+    memcpy(out, prefix, static_cast<size_t>(at));
+    memcpy(out + at, name, nameLength + 1);
     return true;
 }

@@ -15,7 +15,7 @@ enum : uint16_t {
 uint16_t CopyOperationFlags(bool renameOnCollision, bool noConfirmation, bool showProgress, bool noErrorUi);
 uint16_t DeleteOperationFlags(bool permanent);
 
-// The name Windows gives the n-th copy of a file beside the original: "List - Copy.zvl" for 1,
-// "List - Copy (2).zvl" for 2, and so on. The extension is what follows the last '.', unless
-// that dot starts the name. False when the result does not fit in outSize bytes.
+// The name of the n-th copy of a file kept beside the original, in the form the "Info" message
+// promises ("copied as \"Copy of...\""): "Copy of List.zvl" for 1, "Copy (2) of List.zvl" for 2,
+// and so on. False when the result does not fit in outSize bytes.
 bool MakeCopyName(const char* name, int n, char* out, int outSize);

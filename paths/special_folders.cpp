@@ -14,22 +14,6 @@ namespace {
 const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 const char kCurrentVersion[] = "Software\\Microsoft\\Windows\\CurrentVersion";
 
-// Calls a platform function that fills `room` bytes and returns the count it wrote, or the
-// size it needs when that is more. MAX_PATH is offered first; a larger need is offered once
-// more, since a cut path would name some other folder. A need that grew again gives nothing.
-template <typename Fill>
-void FillFromSystem(TextBuffer& target, Fill fill)
-{
-    DWORD room = MAX_PATH;
-    DWORD got = fill(target.Reserve(static_cast<int32_t>(room), 0), room);
-    if (got > room) {
-        room = got;
-        got = fill(target.Reserve(static_cast<int32_t>(room), 0), room);
-        if (got > room) got = 0;
-    }
-    target.SetLength(static_cast<int32_t>(got), false);
-}
-
 }  // namespace
 
 bool GetSpecialFolder(const char* name, TextBuffer& target)
@@ -67,13 +51,16 @@ void ExpandEnvironment(TextBuffer& buffer, const char* source)
     buffer.data[0] = 0;
     DWORD got = ExpandEnvironmentStringsA(source, buffer.data, MAX_PATH);
     if (got > MAX_PATH) {
+        // The ANSI function may need one byte more than the count it reports, so the retry
+        // offers that byte too (the block holds capacity + 3 bytes).
+        const DWORD room = got + 1;
         buffer.ResizeDiscard(static_cast<int32_t>(got));
         buffer.data[0] = 0;
-        const DWORD room = got;
         got = ExpandEnvironmentStringsA(source, buffer.data, room);
-        if (got > room) got = 1;  // grew again: give the empty text rather than a cut path
+        if (got == 0 || got > room) buffer.data[0] = 0;  // grew again: the empty text, not a cut path
     }
-    buffer.SetLength(static_cast<int32_t>(got) - 1, false);
+    // The text runs to its zero byte; the reported count may include the extra byte.
+    buffer.SetLength(-1, false);
 }
 
 // source is zero-terminated; when handedBlock, it is the buffer's former block and may be cut.

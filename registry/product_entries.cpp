@@ -4,7 +4,6 @@
 #include <shlobj.h>
 
 #include "app/globals.h"
-#include "base/format.h"
 #include "registry/reg_key.h"
 #include "registry/registry.h"
 
@@ -36,9 +35,87 @@ TextBuffer eventKeyPath(TextBuffer::NoShrink);
 TextBuffer eventLabel(TextBuffer::NoShrink);
 TextBuffer removalKeyPath(TextBuffer::NoShrink);
 
-void Write(TextBuffer& value, HKEY root, const char* path, const char* name)
+// How a row's data is made from its text.
+enum class Data {
+    Fixed,              // the text itself
+    AfterDestination,   // the destination, ending in a backslash, followed by the text
+    DestinationFolder,  // the destination without its trailing backslash
+    // REG_DWORD rows:
+    InstalledSize,  // the KB the files in the destination folder take, rounded up
+    One,            // 1
+};
+
+struct ValueRow {
+    HKEY root;
+    const char* key;
+    const char* name;  // "" is the key's default value
+    Data data;
+    const char* text;
+};
+
+// Every value the install writes before the sound events, in order. The uninstall removes
+// them by their keys: the Uninstall key and the file association go as a whole, the help value
+// by its name.
+const ValueRow kValueRows[] = {
+    {HKEY_LOCAL_MACHINE, kHelp, "zv2help.hlp", Data::DestinationFolder, nullptr},
+    {HKEY_LOCAL_MACHINE, kUninstall, "DisplayName", Data::Fixed, "Zevrin 2"},
+    {HKEY_LOCAL_MACHINE, kUninstall, "UninstallString", Data::AfterDestination, "setup.exe uninstall"},
+    // What the list of installed programs shows beside the name.
+    {HKEY_LOCAL_MACHINE, kUninstall, "DisplayVersion", Data::Fixed, "2.1.0"},
+    {HKEY_LOCAL_MACHINE, kUninstall, "Publisher", Data::Fixed, "Moravel"},
+    {HKEY_LOCAL_MACHINE, kUninstall, "DisplayIcon", Data::AfterDestination, "zv.exe,0"},
+    {HKEY_LOCAL_MACHINE, kUninstall, "InstallLocation", Data::DestinationFolder, nullptr},
+    {HKEY_LOCAL_MACHINE, kUninstall, "EstimatedSize", Data::InstalledSize, nullptr},
+    // Setup offers neither a change nor a repair: without these the list would show buttons
+    // for both that only start the uninstall.
+    {HKEY_LOCAL_MACHINE, kUninstall, "NoModify", Data::One, nullptr},
+    {HKEY_LOCAL_MACHINE, kUninstall, "NoRepair", Data::One, nullptr},
+    {HKEY_CLASSES_ROOT, ".zvl", "", Data::Fixed, "zvlfile"},
+    {HKEY_CLASSES_ROOT, "zvlfile", "", Data::Fixed, "ZV macro list"},
+    {HKEY_CLASSES_ROOT, "zvlfile\\DefaultIcon", "", Data::AfterDestination, "zv.exe,5"},
+    {HKEY_CLASSES_ROOT, "zvlfile\\Shell", "", Data::Fixed, "Open"},
+    {HKEY_CLASSES_ROOT, "zvlfile\\Shell\\Open\\command", "", Data::AfterDestination, "zv.exe \"%1\""},
+    {HKEY_CLASSES_ROOT, "zvlfile\\Shell\\Import\\command", "", Data::AfterDestination, "zv.exe LI \"%1\""},
+    {HKEY_CURRENT_USER, kSchemeApp, "", Data::Fixed, "Zevrin"},
+};
+
+void MakeData(TextBuffer& value, Data data, const char* text)
 {
-    RegWriteValue(value, path, name, root, REG_SZ);
+    switch (data) {
+    case Data::Fixed:
+        value.AssignText(text);
+        break;
+    case Data::AfterDestination:
+        value.AssignConcat(DestinationFolder, text);
+        break;
+    case Data::DestinationFolder:
+        value.Assign(DestinationFolder);
+        if (value.EndsWith("\\", 1)) value.SetLength(value.length - 1, false);
+        break;
+    case Data::InstalledSize:
+    case Data::One:
+        break;
+    }
+}
+
+// The room the installed files take, in KB rounded up: the files directly in the destination
+// folder (Backup holds the user's own earlier files). Looked up with a search of its own, so
+// that the process-wide finder's open search is left alone.
+DWORD InstalledKilobytes()
+{
+    TextBuffer pattern;
+    pattern.AssignConcat(DestinationFolder, "*");
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA(pattern.data, &entry);
+    if (search == INVALID_HANDLE_VALUE) return 0;
+    unsigned long long bytes = 0;
+    do {
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        bytes += (static_cast<unsigned long long>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow;
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+    const unsigned long long kilobytes = (bytes + 1023) / 1024;
+    return kilobytes > 0xFFFFFFFFull ? 0xFFFFFFFFu : static_cast<DWORD>(kilobytes);
 }
 
 }  // namespace
@@ -60,24 +137,17 @@ void WriteProductRegistry()
     TextBuffer value(TextBuffer::NoShrink);
     value.ResizeDiscard(300);
 
-    ConcatParts(value, 1, DestinationFolder.data, DestinationFolder.length - 1);
-    Write(value, HKEY_LOCAL_MACHINE, kHelp, "zv2help.hlp");
-    Write(value.AssignText("Zevrin 2"), HKEY_LOCAL_MACHINE, kUninstall, "DisplayName");
-    Write(value.AssignConcat(DestinationFolder, "setup.exe uninstall"), HKEY_LOCAL_MACHINE, kUninstall,
-          "UninstallString");
-    Write(value.AssignText("zvlfile"), HKEY_CLASSES_ROOT, ".zvl", "");
-    Write(value.AssignText("ZV macro list"), HKEY_CLASSES_ROOT, "zvlfile", "");
-    Write(value.AssignConcat(DestinationFolder, "zv.exe,5"), HKEY_CLASSES_ROOT, "zvlfile\\DefaultIcon", "");
-    Write(value.AssignText("Open"), HKEY_CLASSES_ROOT, "zvlfile\\Shell", "");
-    Write(value.AssignConcat(DestinationFolder, "zv.exe \"%1\""), HKEY_CLASSES_ROOT, "zvlfile\\Shell\\Open\\command",
-          "");
-    Write(value.AssignConcat(DestinationFolder, "zv.exe LI \"%1\""), HKEY_CLASSES_ROOT,
-          "zvlfile\\Shell\\Import\\command", "");
-    Write(value.AssignText("Zevrin"), HKEY_CURRENT_USER, kSchemeApp, "");
+    for (const ValueRow& row : kValueRows) {
+        if (row.data == Data::InstalledSize || row.data == Data::One) {
+            RegWriteNumber(row.data == Data::One ? 1 : InstalledKilobytes(), row.key, row.name, row.root);
+            continue;
+        }
+        MakeData(value, row.data, row.text);
+        RegWriteValue(value, row.key, row.name, row.root, REG_SZ);
+    }
     for (const SoundEvent& event : kSoundEvents) RegisterSoundEvent(event.name, event.label);
-    value.Assign(DestinationFolder);
-    if (value.EndsWith("\\", 1)) value.SetLength(value.length - 1, false);
-    Write(value, HKEY_CURRENT_USER, kSettings, "instdir");
+    MakeData(value, Data::DestinationFolder, nullptr);
+    RegWriteValue(value, kSettings, "instdir", HKEY_CURRENT_USER, REG_SZ);
 
     SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_DWORD, nullptr, nullptr);
 }

@@ -69,6 +69,16 @@ int32_t RegWriteValue(const TextBuffer& buffer, const char* keyPath, const char*
     return buffer.length + 1;
 }
 
+int RegWriteNumber(DWORD number, const char* keyPath, const char* valueName, HKEY root)
+{
+    RegKey key;
+    if (RegCreateKeyExA(root, keyPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, key.Receive(),
+                        nullptr) != ERROR_SUCCESS)
+        return 0;
+    return RegSetValueExA(key.Get(), valueName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number) ==
+           ERROR_SUCCESS;
+}
+
 bool RegRemoveKey(const char* parentPath, const char* name, HKEY root, bool onlyIfNoSubkeys)
 {
     RegKey parent;

@@ -15,6 +15,9 @@ int32_t RegReadString(TextBuffer& buffer, const char* keyPath, const char* value
 // creating missing keys on the path. Returns length + 1, or 0 on failure.
 int32_t RegWriteValue(const TextBuffer& buffer, const char* keyPath, const char* valueName, HKEY root, DWORD type);
 
+// Writes a REG_DWORD value, creating missing keys on the path. Non-zero on success.
+int RegWriteNumber(DWORD number, const char* keyPath, const char* valueName, HKEY root);
+
 // Deletes the single key `name` under parentPath; with onlyIfNoSubkeys, a key that has a subkey
 // (or cannot be probed) is left alone. True when the key was deleted.
 bool RegRemoveKey(const char* parentPath, const char* name, HKEY root, bool onlyIfNoSubkeys);

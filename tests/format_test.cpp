@@ -25,6 +25,21 @@ std::string Double(double v)
 
 }  // namespace
 
+TEST(Format, AnArgumentInsideTheBlockBeingWrittenIsReadBeforeTheBlockMoves)
+{
+    // Callers promise not to do this; it must still be defined (and clean under ASan).
+    TextBuffer small;
+    small.AssignText("hello");
+    FormatText(small, "<$>", small.data);
+    EXPECT_EQ(Bytes(small), "<hello>") << "the caller's block outlives the first growth";
+
+    const std::string wide(400, 'w');
+    TextBuffer self;
+    FormatText(self, "$~", wide.c_str(), &self);
+    ASSERT_GE(self.length, 800);
+    EXPECT_EQ(Bytes(self).substr(0, 800), wide + wide) << "its own text, taken as the block grows";
+}
+
 TEST(Format, EmptyFormatGivesABlockThatShrinksBack)
 {
     TextBuffer b;
@@ -71,6 +86,15 @@ TEST(Format, Doubles)
     EXPECT_EQ(Double(9.99999999999), "10.");  // rounding carries into the next power of ten
     EXPECT_EQ(Double(1e300), "1.e+300");
     EXPECT_EQ(Double(-1.5e-300), "-1.5e-300");
+    // The notation follows the exponent before rounding; exact ties round away from zero,
+    // whichever C runtime the tests run on.
+    EXPECT_EQ(Double(9999999999.5), "10000000000");
+    EXPECT_EQ(Double(1234567890.5), "1234567891");
+    EXPECT_EQ(Double(-1234567890.5), "-1234567891");
+    EXPECT_EQ(Double(12345678905.0), "1.234567891e+010");
+    EXPECT_EQ(Double(0.099999999999), "1.e-001");
+    EXPECT_EQ(Double(5e-324), "4.940656458e-324");
+    EXPECT_EQ(Double(1.7976931348623157e308), "1.797693135e+308");
     EXPECT_EQ(Format("^s", 3.0), "3.s");
 }
 

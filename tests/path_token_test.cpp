@@ -1,4 +1,5 @@
 #include "paths/path_token.h"
+#include "paths/destination_rules.h"
 
 #include <gtest/gtest.h>
 
@@ -70,4 +71,16 @@ TEST(PathToken, FolderNames)
     EXPECT_STREQ(FallbackValueName("Common Files"), "CommonFilesDir");
     EXPECT_STREQ(FallbackValueName("MEDIA"), "MediaPath");
     EXPECT_STREQ(FallbackValueName("Desktop"), "Desktop");
+}
+
+TEST(DestinationRules, FoldersBelowARootWithoutForbiddenCharacters)
+{
+    for (const char* good : {"C:\\Program Files\\Zevrin 2", "d:\\x\\", "C:\\a$b%c&d'e(f)", "\\\\server\\share\\Zevrin",
+                             "C:\\\xE9t\xE9"})
+        EXPECT_TRUE(IsInstallableFolder(good)) << good;
+    for (const char* bad : {"C:\\Prog*", "C:\\a?b", "C:\\a<b", "C:\\a>b", "C:\\a|b", "C:\\a\"b", "C:\\a:b",
+                            "C:\\a\tb", "C:\\", "C:\\\\", "c:/", "\\\\server\\share", "\\\\server\\share\\",
+                            "\\\\server", "\\\\?\\C:\\x", "Zevrin", "C:x", "", "1:\\x"})
+        EXPECT_FALSE(IsInstallableFolder(bad)) << bad;
+    EXPECT_FALSE(IsInstallableFolder(nullptr));
 }

@@ -16,22 +16,20 @@ TEST(ShellFlags, ThePolicysOperations)
     EXPECT_EQ(DeleteOperationFlags(false), 0x4D4);
 }
 
-TEST(ShellFlags, CopyNamesInTheWindowsForm)
+TEST(ShellFlags, CopyNamesInTheFormTheMessagePromises)
 {
     char out[64];
     auto name = [&](const char* original, int n) {
         return MakeCopyName(original, n, out, sizeof out) ? std::string(out) : std::string("<does not fit>");
     };
-    EXPECT_EQ(name("List.zvl", 1), "List - Copy.zvl");
-    EXPECT_EQ(name("List.zvl", 2), "List - Copy (2).zvl");
-    EXPECT_EQ(name("List.zvl", 10), "List - Copy (10).zvl");
-    EXPECT_EQ(name("Convert old macros.zvl", 1), "Convert old macros - Copy.zvl");
-    EXPECT_EQ(name("archive.tar.gz", 1), "archive.tar - Copy.gz");
-    EXPECT_EQ(name("README", 3), "README - Copy (3)");
-    EXPECT_EQ(name(".profile", 1), ".profile - Copy");
-    EXPECT_EQ(name("a&b'%$c.txt", 1), "a&b'%$c - Copy.txt");
+    EXPECT_EQ(name("List.zvl", 1), "Copy of List.zvl");
+    EXPECT_EQ(name("List.zvl", 2), "Copy (2) of List.zvl");
+    EXPECT_EQ(name("List.zvl", 10), "Copy (10) of List.zvl");
+    EXPECT_EQ(name("Convert old macros.zvl", 1), "Copy of Convert old macros.zvl");
+    EXPECT_EQ(name(".profile", 3), "Copy (3) of .profile");
+    EXPECT_EQ(name("a&b'%$c.txt", 1), "Copy of a&b'%$c.txt");
     EXPECT_EQ(name(std::string(60, 'x').c_str(), 1), "<does not fit>");
     EXPECT_FALSE(MakeCopyName("a.b", 1, out, 0));
-    EXPECT_TRUE(MakeCopyName("a.b", 1, out, 11));  // "a - Copy.b" and its zero
-    EXPECT_FALSE(MakeCopyName("a.b", 1, out, 10));
+    EXPECT_TRUE(MakeCopyName("a.b", 1, out, 12));  // "Copy of a.b" and its zero
+    EXPECT_FALSE(MakeCopyName("a.b", 1, out, 11));
 }

@@ -11,6 +11,7 @@
 #include "app/close_product.h"
 #include "app/globals.h"
 #include "app/wait_pump.h"
+#include "tests/win/import_patch.h"
 #include "tests/win/process.h"
 
 namespace {
@@ -194,6 +195,32 @@ TEST_F(ClosingTest, DrainOnlyDispatchesWhatWaitsAndKeepsTheQuitRequest)
     ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
     EXPECT_EQ(m.message, static_cast<UINT>(WM_QUIT));
     EXPECT_EQ(m.wParam, 42u);
+}
+
+namespace {
+ImportPatch* peekPatch;
+// A PeekMessageA that leaves WM_QUIT in the record when it finds nothing, as the platform may:
+// the record is not defined after a failed call.
+BOOL WINAPI PeekLeavingQuit(LPMSG message, HWND window, UINT first, UINT last, UINT remove)
+{
+    const BOOL got = peekPatch->Original<decltype(&PeekMessageA)>()(message, window, first, last, remove);
+    if (!got) message->message = WM_QUIT;
+    return got;
+}
+}  // namespace
+
+TEST_F(ClosingTest, DrainOnlyNeverTakesAQuitFromAFailedPeek)
+{
+    PostMessageA(CurrentDialog, WM_APP, 0, 0);
+    {
+        ImportPatch patch("user32.dll", "PeekMessageA", reinterpret_cast<void*>(PeekLeavingQuit));
+        ASSERT_TRUE(patch.Active());
+        peekPatch = &patch;
+        WaitAndPump(0);
+    }
+    EXPECT_EQ(userMessagesDispatched, 1);
+    MSG m;
+    EXPECT_FALSE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) << "message " << m.message;
 }
 
 TEST_F(ClosingTest, TimedWaitPumpsForItsTime)

@@ -115,6 +115,20 @@ protected:
     std::string programs_, startup_;
 };
 
+// The KB that the files directly in a folder take, each size added before rounding up.
+DWORD FolderKilobytes(const std::string& folder)
+{
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) return 0;
+    ULONGLONG bytes = 0;
+    do {
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) bytes += entry.nFileSizeLow;
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+    return static_cast<DWORD>((bytes + 1023) / 1024);
+}
+
 std::string Texts(const std::vector<MessageBoxSeen>& boxes)
 {
     std::string all;
@@ -172,6 +186,36 @@ TEST_F(EndToEnd, FirstInstallIntoANewFolder)
     EXPECT_NE(ReadTextFile(kTarget + "\\zv-standin.log").find("start V"), std::string::npos);
 }
 
+TEST_F(EndToEnd, TheListOfInstalledProgramsShowsTheWholeEntry)
+{
+    const char kUninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZV2";
+    const std::vector<std::pair<int, bool>> quiet = {{IDC_START_PRODUCT, false}};
+    const std::string other = kRoot + "\\Elsewhere";
+    for (const std::string& folder : {kTarget, other}) {
+        SCOPED_TRACE(folder);
+        ASSERT_EQ(Install(folder, {}, true, quiet).exitCode, 0);
+        EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, kUninstall, "DisplayName"), "Zevrin 2");
+        EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString"), folder + "\\setup.exe uninstall");
+        EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, kUninstall, "DisplayVersion"), "2.1.0");
+        EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, kUninstall, "Publisher"), "Moravel");
+        EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, kUninstall, "DisplayIcon"), folder + "\\zv.exe,0");
+        EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, kUninstall, "InstallLocation"), folder);
+        DWORD size = 0, noModify = 0, noRepair = 0;
+        ASSERT_TRUE(GetNumber(HKEY_LOCAL_MACHINE, kUninstall, "EstimatedSize", &size));
+        EXPECT_EQ(size, FolderKilobytes(folder));
+        EXPECT_GT(size, 0u);
+        EXPECT_TRUE(GetNumber(HKEY_LOCAL_MACHINE, kUninstall, "NoModify", &noModify) && noModify == 1);
+        EXPECT_TRUE(GetNumber(HKEY_LOCAL_MACHINE, kUninstall, "NoRepair", &noRepair) && noRepair == 1);
+    }
+
+    // Without the copy phase the size is what the folder already holds.
+    WriteTextFile(other + "\\notes of mine.txt", std::string(5000, 'n'));
+    ASSERT_EQ(Install(other, {}, true, {{IDC_START_PRODUCT, false}, {IDC_COPY_FILES, false}}).exitCode, 0);
+    DWORD size = 0;
+    ASSERT_TRUE(GetNumber(HKEY_LOCAL_MACHINE, kUninstall, "EstimatedSize", &size));
+    EXPECT_EQ(size, FolderKilobytes(other));
+}
+
 TEST_F(EndToEnd, NtFourCopiesItsTwoLibraries)
 {
     HKEY key;
@@ -206,9 +250,74 @@ TEST_F(EndToEnd, SecondInstallReportsReplacedAndCopiedAsNewFiles)
     EXPECT_EQ(ReadTextFile(kTarget + "\\Backup\\System.zvl"), "; my own system macros\n");
     EXPECT_EQ(ReadTextFile(kTarget + "\\System.zvl"), ReadTextFile(kSource + "\\System.zvl"));
     EXPECT_EQ(ReadTextFile(kTarget + "\\List.zvl"), "; my list\n");
-    EXPECT_EQ(ReadTextFile(kTarget + "\\List - Copy.zvl"), ReadTextFile(kSource + "\\List.zvl"));
+    EXPECT_EQ(ReadTextFile(kTarget + "\\Copy of List.zvl"), ReadTextFile(kSource + "\\List.zvl"));
     EXPECT_EQ(ReadTextFile(kTarget + "\\Samples2.zvl"), samples);
     EXPECT_FALSE(FileExists(kTarget + "\\Backup\\Samples2.zvl"));
+}
+
+TEST_F(EndToEnd, TheInfoMessageNamesOnlyWhatHappened)
+{
+    const std::vector<std::pair<int, bool>> quiet = {{IDC_START_PRODUCT, false}};
+    ASSERT_EQ(Install(kTarget, {}, true, quiet).exitCode, 0);
+    WriteTextFile(kTarget + "\\System.zvl", "; my own system macros\n", 130000000000000000ULL);
+    WriteTextFile(kTarget + "\\List.zvl", "; my list\n", 130000000000000000ULL);
+    // A file named Backup: the changed macro list cannot be put aside, so it must stay.
+    WriteTextFile(kTarget + "\\Backup", "a file in the way");
+    // The shipped list cannot be read while another program holds it without sharing, so no
+    // copy of it can be put beside the user's.
+    HANDLE held = CreateFileA((kSource + "\\List.zvl").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const Outcome outcome = Install(kTarget, {IDNO}, true, quiet);
+    CloseHandle(held);
+
+    int info = -1, warning = -1;
+    for (size_t i = 0; i < outcome.boxes.size(); ++i) {
+        if (outcome.boxes[i].caption == "Info") info = static_cast<int>(i);
+        if (outcome.boxes[i].caption == "Warning") warning = static_cast<int>(i);
+    }
+    ASSERT_GE(info, 0) << Texts(outcome.boxes);
+    EXPECT_EQ(outcome.boxes[info].text,
+              "Following files have been kept, because they could not be moved to Backup folder:\r\nSystem.zvl\r\n");
+    EXPECT_GT(warning, info) << Texts(outcome.boxes);
+    EXPECT_EQ(outcome.last, SetupSession::Ready);
+    EXPECT_EQ(ReadTextFile(kTarget + "\\System.zvl"), "; my own system macros\n");
+    EXPECT_EQ(ReadTextFile(kTarget + "\\List.zvl"), "; my list\n");
+    EXPECT_EQ(ReadTextFile(kTarget + "\\Backup"), "a file in the way");
+    EXPECT_FALSE(FileExists(kTarget + "\\Copy of List.zvl"));
+}
+
+TEST_F(EndToEnd, TheTypedDestinationIsResolvedOnceAndUsedThroughout)
+{
+    const std::vector<std::pair<int, bool>> quiet = {
+        {IDC_START_PRODUCT, false}, {IDC_START_MENU, false}, {IDC_STARTUP, false}};
+    // Refused before anything is made or copied: a wildcard (which matches the source folder
+    // here), a drive root, a token that names no folder.
+    for (const std::string& typed : {kRoot + "\\sour*", std::string("C:\\"), std::string("$NoSuchFolder$\\x")}) {
+        const Outcome refused = Install(typed, {}, true, quiet);
+        ASSERT_EQ(refused.boxes.size(), 1u) << typed << "\n" << Texts(refused.boxes);
+        EXPECT_EQ(refused.boxes[0].text.rfind("Can't create folder ", 0), 0u) << refused.boxes[0].text;
+        EXPECT_EQ(refused.last, SetupSession::Ready);
+    }
+    EXPECT_FALSE(FileExists("C:\\zv.exe"));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "zvlfile"));
+
+    // A relative text installs below the source folder and is recorded in full.
+    ASSERT_EQ(Install("Relative ZV", {}, true, quiet).exitCode, 0);
+    const std::string relative = kSource + "\\Relative ZV";
+    EXPECT_TRUE(FileExists(relative + "\\zv.exe"));
+    EXPECT_EQ(Value(HKEY_CURRENT_USER, "Software\\Moravel\\ZV2\\settings", "instdir"), relative);
+    EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZV2",
+                    "UninstallString"),
+              relative + "\\setup.exe uninstall");
+
+    // An environment reference is expanded once, for the folder test and the copies alike.
+    const std::string fromEnvironment = kRoot + "\\From the environment";
+    SetEnvironmentVariableA("ZVTEST_DESTINATION", fromEnvironment.c_str());
+    const Outcome expanded = Install("%ZVTEST_DESTINATION%", {}, true, quiet);
+    SetEnvironmentVariableA("ZVTEST_DESTINATION", nullptr);
+    ASSERT_EQ(expanded.exitCode, 0) << Texts(expanded.boxes);
+    EXPECT_TRUE(FileExists(fromEnvironment + "\\zv.exe"));
+    EXPECT_EQ(Value(HKEY_CURRENT_USER, "Software\\Moravel\\ZV2\\settings", "instdir"), fromEnvironment);
 }
 
 TEST_F(EndToEnd, StopPaths)
@@ -314,6 +423,7 @@ TEST_F(EndToEnd, UninstallThroughTheRegisteredCommandAndTheLink)
         WalkKey(HKEY_CLASSES_ROOT, "HKCR", "zvlfile", &after);
         WalkKey(HKEY_LOCAL_MACHINE, "HKLM", "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZV2", &after);
         EXPECT_EQ(after, before);
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZV2"));
         EXPECT_FALSE(FileExists(programs_ + "\\Zevrin 2\\Zevrin.lnk"));
         EXPECT_FALSE(FileExists(startup_ + "\\Zevrin.lnk"));
         EXPECT_EQ(ReadTextFile(startup_ + "\\ZV.lnk"), "the user's old link");
@@ -389,26 +499,32 @@ TEST_F(EndToEnd, AnsweringYesOpensTheSourceFolderInExplorer)
     }
     SetupSession setup;
     ASSERT_TRUE(setup.Start("\"" + kSource + "\\setup.exe\" uninstall"));
+    const DWORD setupId = setup.Process().id;
     PostMessageA(setup.Dialog(), WM_COMMAND, IDOK, 0);
     MessageBoxSeen box;
     ASSERT_EQ(setup.Next(60000, &box), SetupSession::Box);
     setup.Answer(box, IDYES);
     EXPECT_EQ(setup.WaitExit(30000), 0);
-    // Wine's Explorer titles its window with the folder's own name.
+    // Wine's Explorer titles its window with the folder's own name; a loaded machine may take
+    // many seconds to show it.
     TitleSearch search = {"source", nullptr};
-    for (int i = 0; i < 500 && !search.found; ++i) {
+    for (int i = 0; i < 3000 && !search.found; ++i) {
         EnumWindows(FindTitle, reinterpret_cast<LPARAM>(&search));
         if (!search.found) Sleep(20);
     }
-    ASSERT_NE(search.found, nullptr) << "no Explorer window on the source folder";
-    // Its process must end too: it would otherwise keep the test runner's output open.
-    DWORD explorerId = 0;
-    GetWindowThreadProcessId(search.found, &explorerId);
-    HANDLE explorer = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, explorerId);
-    PostMessageA(search.found, WM_CLOSE, 0, 0);
-    if (explorer) {
-        if (WaitForSingleObject(explorer, 10000) != WAIT_OBJECT_0) TerminateProcess(explorer, 0);
-        WaitForSingleObject(explorer, 5000);
-        CloseHandle(explorer);
+    // Its process must end whatever happened: it would otherwise keep the test runner's output
+    // open. It is the child of setup.exe, which started it.
+    if (search.found) {
+        DWORD explorerId = 0;
+        GetWindowThreadProcessId(search.found, &explorerId);
+        HANDLE explorer = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, explorerId);
+        PostMessageA(search.found, WM_CLOSE, 0, 0);
+        if (explorer) {
+            if (WaitForSingleObject(explorer, 10000) != WAIT_OBJECT_0) TerminateProcess(explorer, 0);
+            WaitForSingleObject(explorer, 5000);
+            CloseHandle(explorer);
+        }
     }
+    EndChildrenOf(setupId, "explorer.exe");
+    ASSERT_NE(search.found, nullptr) << "no Explorer window on the source folder";
 }

@@ -46,6 +46,7 @@ protected:
         DestinationFolder.AssignText((kDestination + "\\").c_str());
         ReplacedFiles.Release();
         CopiedAsNewFiles.Release();
+        KeptFiles.Release();
         WNDCLASSA windowClass = {};
         windowClass.lpfnWndProc = CountPosted;
         windowClass.hInstance = GetModuleHandleA(nullptr);
@@ -128,14 +129,14 @@ TEST_F(InstallFileTest, AnEarlierBackupOfTheSameNameSurvives)
     WriteTextFile(Dst("System.zvl"), "release 2, edited", kOld);
     EXPECT_EQ(InstallFile("System.zvl", true, false, false), 0);
     EXPECT_EQ(ReadTextFile(Dst("Backup\\System.zvl")), "first backup");
-    EXPECT_EQ(ReadTextFile(Dst("Backup\\System - Copy.zvl")), "release 2, edited");
+    EXPECT_EQ(ReadTextFile(Dst("Backup\\Copy of System.zvl")), "release 2, edited");
     EXPECT_EQ(ReadTextFile(Dst("System.zvl")), "release 3");
 
     // And a third time: the next free name.
     WriteTextFile(Dst("System.zvl"), "release 3, edited", kOld);
     EXPECT_EQ(InstallFile("System.zvl", true, false, false), 0);
-    EXPECT_EQ(ReadTextFile(Dst("Backup\\System - Copy (2).zvl")), "release 3, edited");
-    EXPECT_EQ(ReadTextFile(Dst("Backup\\System - Copy.zvl")), "release 2, edited");
+    EXPECT_EQ(ReadTextFile(Dst("Backup\\Copy (2) of System.zvl")), "release 3, edited");
+    EXPECT_EQ(ReadTextFile(Dst("Backup\\Copy of System.zvl")), "release 2, edited");
 }
 
 TEST_F(InstallFileTest, CopyAsNewKeepsTheInstalledFileAndPutsTheNewOneBeside)
@@ -144,20 +145,20 @@ TEST_F(InstallFileTest, CopyAsNewKeepsTheInstalledFileAndPutsTheNewOneBeside)
     WriteTextFile(Dst("List.zvl"), "user's list", kOld);
     EXPECT_EQ(InstallFile("List.zvl", false, true, false), 0);
     EXPECT_EQ(ReadTextFile(Dst("List.zvl")), "user's list");
-    EXPECT_EQ(ReadTextFile(Dst("List - Copy.zvl")), "shipped list");
+    EXPECT_EQ(ReadTextFile(Dst("Copy of List.zvl")), "shipped list");
     EXPECT_EQ(Bytes(CopiedAsNewFiles), "List.zvl\r\n");
     EXPECT_EQ(ReplacedFiles.length, 0);
 
     // A second install beside both: the next free name, nothing overwritten.
     EXPECT_EQ(InstallFile("List.zvl", false, true, false), 0);
     EXPECT_EQ(ReadTextFile(Dst("List.zvl")), "user's list");
-    EXPECT_EQ(ReadTextFile(Dst("List - Copy (2).zvl")), "shipped list");
+    EXPECT_EQ(ReadTextFile(Dst("Copy (2) of List.zvl")), "shipped list");
 
     // Same time and size: nothing at all.
     WriteTextFile(Dst("List.zvl"), "user's lis_", kNew);
     WriteTextFile(Src("List.zvl"), "shipped lis", kNew);
     EXPECT_EQ(InstallFile("List.zvl", false, true, false), 0);
-    EXPECT_FALSE(FileExists(Dst("List - Copy (3).zvl")));
+    EXPECT_FALSE(FileExists(Dst("Copy (3) of List.zvl")));
 }
 
 TEST_F(InstallFileTest, EitherPolicyWithNothingInstalledIsAPlainCopy)
@@ -192,9 +193,12 @@ namespace {
 ImportPatch* shellPatch;
 int moveAnswer;
 
+int copyAnswer;
+
 int WINAPI FailingMove(LPSHFILEOPSTRUCTA operation)
 {
     if (operation->wFunc == FO_MOVE) return moveAnswer;
+    if (operation->wFunc == FO_COPY && copyAnswer) return copyAnswer;
     return shellPatch->Original<decltype(&SHFileOperationA)>()(operation);
 }
 
@@ -210,6 +214,7 @@ TEST_F(InstallFileTest, AFailedBackupMoveLeavesTheUsersFileAlone)
     EXPECT_EQ(ReadTextFile(Dst("System.zvl")), "user's work");
     EXPECT_EQ(ReadTextFile(Dst("Backup")), "a file in the way");
     EXPECT_EQ(ReplacedFiles.length, 0);
+    EXPECT_EQ(Bytes(KeptFiles), "System.zvl\r\n");
     DeleteFileA(Dst("Backup").c_str());
 
     ImportPatch patch("shell32.dll", "SHFileOperationA", reinterpret_cast<void*>(FailingMove));
@@ -222,6 +227,15 @@ TEST_F(InstallFileTest, AFailedBackupMoveLeavesTheUsersFileAlone)
         EXPECT_EQ(ReadTextFile(Dst("System.zvl")), "user's work");
         EXPECT_EQ(ReplacedFiles.length, 0);
     }
+    EXPECT_EQ(Bytes(KeptFiles), "System.zvl\r\nSystem.zvl\r\nSystem.zvl\r\n");
+
+    // A copy beside the user's file that fails is not listed as made.
+    WriteTextFile(Src("List.zvl"), "shipped list", kNew);
+    WriteTextFile(Dst("List.zvl"), "user's list", kOld);
+    copyAnswer = ERROR_ACCESS_DENIED;
+    EXPECT_NE(InstallFile("List.zvl", false, true, false), 0);
+    copyAnswer = 0;
+    EXPECT_EQ(CopiedAsNewFiles.length, 0);
 }
 
 TEST_F(InstallFileTest, FileHeldOpenByAnotherProcessIsNeverLost)

@@ -197,6 +197,32 @@ TEST(PathTokens, FoldersLongerThanMaxPathAreAskedForOnceMore)
     }
 }
 
+namespace {
+
+// The ANSI expansion as some systems have it: it reports the count with the zero byte, but
+// fills the area only when it has one byte more than that.
+DWORD WINAPI ExpandNeedingOneMore(LPCSTR source, LPSTR area, DWORD room)
+{
+    roomsOffered.push_back(room);
+    const std::string expanded = kLongFolder + source;
+    const DWORD reported = static_cast<DWORD>(expanded.size() + 1);
+    if (room < reported + 1) return reported;
+    memcpy(area, expanded.c_str(), expanded.size() + 1);
+    return reported;
+}
+
+}  // namespace
+
+TEST(PathTokens, EnvironmentRetryOffersOneByteMoreThanReported)
+{
+    ImportPatch patch("kernel32.dll", "ExpandEnvironmentStringsA", reinterpret_cast<void*>(ExpandNeedingOneMore));
+    ASSERT_TRUE(patch.Active());
+    roomsOffered.clear();
+    EXPECT_EQ(Expand("%X%"), kLongFolder + "%X%");
+    ASSERT_EQ(roomsOffered.size(), 2u);
+    EXPECT_EQ(roomsOffered[1], kLongFolder.size() + 3 + 2) << "the count reported, plus one";
+}
+
 TEST(PathTokens, GetSpecialFolderReplacesTheTarget)
 {
     TextBuffer b;

@@ -1,5 +1,7 @@
 #include "tests/win/process.h"
 
+#include <tlhelp32.h>
+
 #include <vector>
 
 bool ChildProcess::Start(const std::string& commandLine, const char* directory)
@@ -107,4 +109,23 @@ int CountWindows(const char* caption)
     Count count = {caption, 0};
     EnumWindows(CountCaption, reinterpret_cast<LPARAM>(&count));
     return count.count;
+}
+
+int EndChildrenOf(DWORD parentId, const char* exeName)
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return 0;
+    int ended = 0;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+        if (entry.th32ParentProcessID != parentId || lstrcmpiA(entry.szExeFile, exeName) != 0) continue;
+        HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, entry.th32ProcessID);
+        if (!process) continue;
+        if (TerminateProcess(process, 0)) ++ended;
+        WaitForSingleObject(process, 5000);
+        CloseHandle(process);
+    }
+    CloseHandle(snapshot);
+    return ended;
 }

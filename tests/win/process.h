@@ -29,3 +29,8 @@ std::string WindowText(HWND window);
 std::string ClassOf(HWND window);
 // Number of visible top-level windows with this caption, in any process.
 int CountWindows(const char* caption);
+
+// Ends every process of this executable name (say "explorer.exe") whose parent was `parentId`:
+// a process that a test caused must not outlive it, or it keeps the runner's output open.
+// Returns how many were ended.
+int EndChildrenOf(DWORD parentId, const char* exeName);

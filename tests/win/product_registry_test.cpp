@@ -99,7 +99,8 @@ TEST_F(ProductRegistryTest, EveryRowHoldsItsTextInItsOrder)
     notified.clear();
     WriteProductRegistry();
 
-    std::vector<std::string> order = {kHelp, kUninstall, kUninstall, ".zvl", "zvlfile", "zvlfile\\DefaultIcon",
+    std::vector<std::string> order = {kHelp, kUninstall, kUninstall, kUninstall, kUninstall, kUninstall, kUninstall,
+                                      kUninstall, kUninstall, kUninstall, ".zvl", "zvlfile", "zvlfile\\DefaultIcon",
                                       "zvlfile\\Shell", "zvlfile\\Shell\\Open\\command",
                                       "zvlfile\\Shell\\Import\\command", "AppEvents\\Schemes\\Apps\\Zevrin"};
     for (const char* event : kEvents) {

@@ -44,6 +44,16 @@ inline bool GetRaw(HKEY root, const char* path, const char* name, DWORD* type, s
     return true;
 }
 
+// A REG_DWORD value, or false when it is missing or of another type.
+inline bool GetNumber(HKEY root, const char* path, const char* name, DWORD* number)
+{
+    DWORD type;
+    std::string bytes;
+    if (!GetRaw(root, path, name, &type, &bytes) || type != REG_DWORD || bytes.size() != sizeof *number) return false;
+    memcpy(number, bytes.data(), sizeof *number);
+    return true;
+}
+
 class RegistryTest : public ::testing::Test {
 protected:
     void SetUp() override { SHDeleteKeyA(HKEY_CURRENT_USER, kTestKey); }
