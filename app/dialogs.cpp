@@ -1,13 +1,34 @@
-// The frame both dialog procedures share: icon, CurrentDialog, Cancel. Every WM_COMMAND is
-// answered TRUE whatever its id; the notification code and lParam are never looked at.
+// The two dialogs: the frame both procedures share (icon, CurrentDialog, Cancel) and the
+// install dialog's contents. Every WM_COMMAND is answered TRUE whatever its id; the
+// notification code and lParam are never looked at.
 #include "app/dialogs.h"
 
 #include <shellapi.h>
 
-#include "app/globals.h"
-#include "app/install_dialog.h"
+#include "base/process_win32.h"
+#include "base/product_names.h"
 #include "install/sequences.h"
+#include "paths/special_folders.h"
+#include "registry/registry.h"
 #include "res/resource.h"
+
+void FillInstallDialog(HWND window)
+{
+    TextBuffer text;
+    // A stored folder wins even when it is empty: the user chose it last time.
+    if (!RegReadString(text, names::kSettingsKey, names::kInstallFolderValue, nullptr, HKEY_CURRENT_USER, REG_SZ)) {
+        ExpandPathTokens(text, names::kProgramFilesToken);
+        if (text.StartsWith("$", -1)) text.AssignText(names::kProgramFilesDefault);
+    }
+    SendDlgItemMessageA(window, IDC_DESTINATION, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.Text()));
+
+    const int options[] = {IDC_COPY_FILES, IDC_START_MENU, IDC_STARTUP, IDC_REGISTRY, IDC_START_PRODUCT};
+    for (int id : options) CheckDlgButton(window, id, BST_CHECKED);
+
+    text.LoadResourceString(IDS_NOTES);
+    SendDlgItemMessageA(window, IDC_NOTES, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.Text()));
+    text.Release();
+}
 
 namespace {
 

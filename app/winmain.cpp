@@ -3,25 +3,22 @@
 
 #include "app/dialogs.h"
 #include "app/dll_hardening.h"
-#include "app/globals.h"
 #include "base/command_line.h"
+#include "base/process_win32.h"
+#include "base/product_names.h"
 #include "res/resource.h"
 
 namespace {
 
-// Fills SourceFolder with the folder of the running executable. MAX_PATH is offered first; a
-// count equal to the room means the path was cut, and a cut path names the wrong folder, so the
-// call is repeated once with room for the longest path the system allows.
+// Fills SourceFolder with the folder of the running executable. A count equal to the room
+// means the path was cut, and a cut path names the wrong folder, so the call is then repeated
+// once with room for the longest path the system allows.
 void FindSourceFolder()
 {
-    DWORD room = MAX_PATH;
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        char* storage = SourceFolder.Reserve(static_cast<int32_t>(room), 0);
-        const DWORD got = GetModuleFileNameA(ModuleInstance, storage, room);
-        SourceFolder.SetLength(static_cast<int32_t>(got), true);
-        if (got < room) break;
-        room = 32768;
-    }
+    FillFromSystem(SourceFolder, [](char* area, DWORD room, const void*) -> DWORD {
+        const DWORD got = GetModuleFileNameA(ModuleInstance, area, room);
+        return got < room ? got : 32768;
+    });
     SourceFolder.GetFolderPart(SourceFolder);
 }
 
@@ -31,7 +28,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
     RestrictDllSearchPath();
 
-    HANDLE guard = CreateMutexA(nullptr, TRUE, "ZVSetup_InstMutex.");
+    HANDLE guard = CreateMutexA(nullptr, TRUE, names::kSetupMutex);
     if (GetLastError() == ERROR_ALREADY_EXISTS) return 0;
 
     OleInitialize(nullptr);

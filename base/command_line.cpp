@@ -1,5 +1,7 @@
 #include "base/command_line.h"
 
+#include "base/ascii.h"
+
 namespace {
 
 bool IsBlank(char c)
@@ -7,8 +9,6 @@ bool IsBlank(char c)
     const unsigned char u = static_cast<unsigned char>(c);
     return u != 0 && u <= 32;
 }
-
-char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c; }
 
 }  // namespace
 
@@ -29,10 +29,5 @@ const char* SkipProgramName(const char* commandLine)
 
 bool IsUninstallArgument(const char* arguments)
 {
-    static const char kWord[] = "uninstall";
-    if (!arguments) return false;
-    for (int i = 0; kWord[i]; ++i) {
-        if (FoldAscii(arguments[i]) != kWord[i]) return false;
-    }
-    return arguments[sizeof(kWord) - 1] == 0;
+    return arguments && EqualsIgnoringAsciiCase(arguments, "uninstall");
 }

@@ -10,10 +10,10 @@ bool IsSeparator(char c) { return c == '\\' || c == '/' || c == ':'; }
 
 TextBuffer& TextBuffer::GetFolderPart(const TextBuffer& source)
 {
-    const int32_t sourceLength = source.length;
+    const int32_t sourceLength = source.length_;
     if (sourceLength < 2) return AssignText("");
 
-    const char* text = source.data;
+    const char* text = source.data_;
     int32_t start = 0;
     int32_t last = sourceLength - 1;  // inclusive end of the considered text
     if (text[0] == '"') {

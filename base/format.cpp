@@ -89,7 +89,7 @@ int WriteHex(uint32_t value, char* out)
 // (`kept`); the blocks taken afterwards are the formatter's own and grow in place.
 class Room {
 public:
-    explicit Room(TextBuffer& buffer) : buffer_(buffer), callerBlock_(buffer.data) {}
+    explicit Room(TextBuffer& buffer) : buffer_(buffer), callerBlock_(buffer.Data()) {}
     ~Room() { TextBuffer::FreeBlock(kept_); }
     Room(const Room&) = delete;
     Room& operator=(const Room&) = delete;
@@ -97,10 +97,10 @@ public:
     // A new block of n bytes whose first `keep` bytes are the text so far.
     void Grow(int32_t n, int32_t keep)
     {
-        if (buffer_.data && buffer_.data == callerBlock_ && !kept_) {
+        if (buffer_.Data() && buffer_.Data() == callerBlock_ && !kept_) {
             char* old;
             if (buffer_.ResizeDetach(n, false, &old)) {
-                if (keep > 0) memcpy(buffer_.data, old, static_cast<size_t>(keep));
+                if (keep > 0) memcpy(buffer_.Data(), old, static_cast<size_t>(keep));
                 kept_ = old;
             }
             return;
@@ -111,7 +111,7 @@ public:
     // Makes room for `needed` more bytes at position, by the formatter's own steps.
     void Make(int32_t position, int64_t needed, int64_t step)
     {
-        if (position + needed <= buffer_.capacity) return;
+        if (position + needed <= buffer_.Capacity()) return;
         const int64_t wanted = position + step;
         if (wanted > INT32_MAX - 4000) abort();  // beyond what a block can hold
         Grow(static_cast<int32_t>(wanted), position);
@@ -297,25 +297,25 @@ int WriteDouble(double value, char* out)
 TextBuffer& FormatTextAt(TextBuffer& buffer, int32_t start, const char* format, FormatArgs& args)
 {
     if (start < 0) start = 0;
-    if (start > buffer.length) start = buffer.length;
+    if (start > buffer.Length()) start = buffer.Length();
     Room room(buffer);
-    if (start == 0 && buffer.capacity < 300) room.Grow(300, 0);
+    if (start == 0 && buffer.Capacity() < 300) room.Grow(300, 0);
 
     int32_t position = start;
     auto putByte = [&](char byte) {
         room.Make(position, 1, 300);
-        buffer.data[position++] = byte;
+        buffer.Data()[position++] = byte;
     };
     // Callers are not to pass the text being formatted into, but if one does, the result is
     // still defined: bytes of the block being written move with it when it grows in place.
     auto putBytes = [&](const void* bytes, int64_t count) {
         if (!bytes || count <= 0) return;
         const char* from = static_cast<const char*>(bytes);
-        char* const before = buffer.data;
-        const bool inside = before && from >= before && from < before + buffer.capacity + 3;
+        char* const before = buffer.Data();
+        const bool inside = before && from >= before && from < before + buffer.Capacity() + 3;
         room.Make(position, count, count + 300);
-        if (inside && buffer.data != before && !room.Kept(before)) from = buffer.data + (from - before);
-        memmove(buffer.data + position, from, static_cast<size_t>(count));
+        if (inside && buffer.Data() != before && !room.Kept(before)) from = buffer.Data() + (from - before);
+        memmove(buffer.Data() + position, from, static_cast<size_t>(count));
         position += static_cast<int32_t>(count);
     };
 
@@ -327,7 +327,7 @@ TextBuffer& FormatTextAt(TextBuffer& buffer, int32_t start, const char* format, 
         case '&':
         case '^': {
             room.Make(position, 20, 300);
-            char* out = buffer.data + position;
+            char* out = buffer.Data() + position;
             if (c == '#') position += WriteDecimal(args.NextInt(), out);
             else if (c == '&') position += WriteHex(static_cast<uint32_t>(args.NextInt()), out);
             else position += WriteDouble(args.NextDouble(), out);
@@ -340,7 +340,7 @@ TextBuffer& FormatTextAt(TextBuffer& buffer, int32_t start, const char* format, 
         }
         case '~': {
             const TextBuffer* other = static_cast<const TextBuffer*>(args.NextPointer());
-            if (other && other->length > 0) putBytes(other->data, other->length);
+            if (other && other->Length() > 0) putBytes(other->Data(), other->Length());
             break;
         }
         case '{': {
@@ -363,10 +363,8 @@ TextBuffer& FormatTextAt(TextBuffer& buffer, int32_t start, const char* format, 
         }
     }
 
-    if (buffer.flags & TextBuffer::NoShrink) {
-        buffer.length = position;
-        buffer.data[position] = 0;
-        buffer.data[position + 1] = 0;
+    if (buffer.Flags() & TextBuffer::NoShrink) {
+        buffer.SetLength(position, true);
     } else {
         buffer.Resize(position);
     }
@@ -413,14 +411,14 @@ TextBuffer& ConcatParts(TextBuffer& buffer, int count, ...)
     // A piece inside the block (a little past its end too) would be overwritten or freed while
     // it is still to be read, so such a call always builds in a fresh block. A first piece at the
     // very start of the block is already in place and needs no copy.
-    if (buffer.data) {
-        const uintptr_t low = reinterpret_cast<uintptr_t>(buffer.data);
-        const uintptr_t high = low + static_cast<uintptr_t>(buffer.capacity) + 16;
+    if (buffer.Data()) {
+        const uintptr_t low = reinterpret_cast<uintptr_t>(buffer.Data());
+        const uintptr_t high = low + static_cast<uintptr_t>(buffer.Capacity()) + 16;
         for (int i = 0; i < count; ++i) {
             const uintptr_t at = reinterpret_cast<uintptr_t>(pointers[i]);
             if (i == 0 && at == low) continue;
             if (at >= low && at <= high) {
-                buffer.capacity = 0;
+                buffer.ForceNewBlock();
                 break;
             }
         }
@@ -431,8 +429,8 @@ TextBuffer& ConcatParts(TextBuffer& buffer, int count, ...)
     int32_t position = 0;
     for (int i = 0; i < count; ++i) {
         if (lengths[i] <= 0) continue;
-        if (pointers[i] != buffer.data)
-            memmove(buffer.data + position, pointers[i], static_cast<size_t>(lengths[i]));
+        if (pointers[i] != buffer.Data())
+            memmove(buffer.Data() + position, pointers[i], static_cast<size_t>(lengths[i]));
         position += lengths[i];
     }
     TextBuffer::FreeBlock(oldBlock);

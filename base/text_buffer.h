@@ -12,7 +12,8 @@
 struct HWND__;
 #endif
 
-struct TextBuffer {
+class TextBuffer {
+public:
     enum : uint8_t {
         NoShrink = 1,    // never give memory back; for scratch buffers refilled again and again
         LargeSlack = 2,  // grow by 1000 extra bytes instead of 10
@@ -22,14 +23,8 @@ struct TextBuffer {
         ReserveSetLength = 2,
     };
 
-    // Field order is part of the contract: tests and callers read these directly.
-    char* data = nullptr;   // owned block of capacity + 3 bytes, or null
-    int32_t length = 0;     // text bytes, not counting the two trailing zeros
-    int32_t capacity = 0;   // text bytes the block can hold
-    uint8_t flags = 0;
-
     TextBuffer() = default;
-    explicit TextBuffer(uint8_t initialFlags) : flags(initialFlags) {}
+    explicit TextBuffer(uint8_t initialFlags) : flags_(initialFlags) {}
     ~TextBuffer() { Release(); }
     TextBuffer(const TextBuffer&) = delete;
     TextBuffer& operator=(const TextBuffer&) = delete;
@@ -75,18 +70,35 @@ struct TextBuffer {
     char* ConvertToWide(const char* text);
 #endif
 
-    const char* Text() const { return data ? data : ""; }
+    // The fields, read-only: every change goes through an operation, which keeps the length
+    // within the capacity and the two zero bytes after the text.
+    char* Data() const { return data_; }            // the owned block of capacity + 3 bytes, or null
+    int32_t Length() const { return length_; }      // text bytes, not counting the two trailing zeros
+    int32_t Capacity() const { return capacity_; }  // text bytes the block can hold
+    uint8_t Flags() const { return flags_; }
+    const char* Text() const { return data_ ? data_ : ""; }
+
+    // Hands the block to the caller, who frees it with FreeBlock; the buffer is empty after.
+    char* TakeBlock();
+    // The next resize takes a new block even when the present one has room, so that text read
+    // from the old block during that resize stays valid (see ResizeDetach).
+    void ForceNewBlock() { capacity_ = 0; }
 
 private:
+    char* data_ = nullptr;
+    int32_t length_ = 0;
+    int32_t capacity_ = 0;
+    uint8_t flags_ = 0;
+
     // Applies the growth policy; returns true when a new block must be taken and sets *newCapacity.
     bool NeedsNewBlock(int32_t n, int32_t* newCapacity) const;
     // Sets the length and writes the two zero bytes after it. Defined here because the
     // platform half of the type (text_buffer_win32.cpp) calls it too.
     void Terminate(int32_t n)
     {
-        length = n;
-        data[n] = 0;
-        data[n + 1] = 0;
+        length_ = n;
+        data_[n] = 0;
+        data_[n + 1] = 0;
     }
     TextBuffer& PrependBytes(const char* bytes, int32_t count, bool ownText);
 };

@@ -24,7 +24,7 @@ void FormatOurs()
         FormatText(message, "Following files have been replaced (old files moved to Backup folder):\r\n~", &list);
         FormatText(message, "Following new files have been copied as \"Copy of...\":\r\n~", &list);
     }
-    if (message.length == 0) puts("?");
+    if (message.Length() == 0) puts("?");
 }
 
 void FormatSnprintf()
@@ -50,7 +50,7 @@ void AppendOurs()
 {
     TextBuffer list;
     for (int i = 0; i < kLines; ++i) list.AppendText(kLine);
-    if (list.length == 0) puts("?");
+    if (list.Length() == 0) puts("?");
 }
 
 void AppendString()

@@ -134,7 +134,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             const std::string text = in.TakeText(64);
             if (!text.empty()) {
                 b.ResizeDiscard(static_cast<int32_t>(text.size()));
-                memcpy(b.data, text.data(), text.size());
+                memcpy(b.Data(), text.data(), text.size());
             }
             arg.p = &b;
             expected += text;
@@ -171,8 +171,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     TextBuffer out(flags);
     Typed typed(args);
     FormatTextAt(out, 0, format.c_str(), typed);
-    const std::string got(out.data, static_cast<size_t>(out.length));
-    if (got != expected || out.data[out.length] != 0 || out.data[out.length + 1] != 0 || out.length > out.capacity)
+    const std::string got(out.Data(), static_cast<size_t>(out.Length()));
+    if (got != expected || out.Data()[out.Length()] != 0 || out.Data()[out.Length() + 1] != 0 || out.Length() > out.Capacity())
         __builtin_trap();
     return 0;
 }

@@ -39,12 +39,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     TextBuffer source, result;
     if (!input.empty()) {
         source.ResizeDiscard(static_cast<int32_t>(input.size()));
-        memcpy(source.data, input.data(), input.size());
+        memcpy(source.Data(), input.data(), input.size());
     }
     result.GetFolderPart(source);
-    if (std::string(result.Text(), static_cast<size_t>(result.length)) != ModelFolderPart(input)) __builtin_trap();
+    if (std::string(result.Text(), static_cast<size_t>(result.Length())) != ModelFolderPart(input)) __builtin_trap();
     source.GetFolderPart(source);
-    if (std::string(source.Text(), static_cast<size_t>(source.length)) != ModelFolderPart(input)) __builtin_trap();
+    if (std::string(source.Text(), static_cast<size_t>(source.Length())) != ModelFolderPart(input)) __builtin_trap();
 
     const std::string text = input.c_str();
     const PathToken token = ParsePathToken(text.c_str());

@@ -30,14 +30,14 @@ int32_t PolicyCapacity(bool block, int32_t capacity, int32_t n, uint8_t flags)
 
 void Check(const TextBuffer& b, const Model& m)
 {
-    if (!b.data) {
-        if (m.block || b.length != 0 || b.capacity != 0) __builtin_trap();
+    if (!b.Data()) {
+        if (m.block || b.Length() != 0 || b.Capacity() != 0) __builtin_trap();
         return;
     }
     if (!m.block && !m.text.empty()) __builtin_trap();
-    if (b.length != static_cast<int32_t>(m.text.size()) || b.length > b.capacity) __builtin_trap();
-    if (memcmp(b.data, m.text.data(), m.text.size()) != 0) __builtin_trap();
-    if (b.data[b.length] != 0 || b.data[b.length + 1] != 0) __builtin_trap();
+    if (b.Length() != static_cast<int32_t>(m.text.size()) || b.Length() > b.Capacity()) __builtin_trap();
+    if (memcmp(b.Data(), m.text.data(), m.text.size()) != 0) __builtin_trap();
+    if (b.Data()[b.Length()] != 0 || b.Data()[b.Length() + 1] != 0) __builtin_trap();
 }
 
 std::string CString(const std::string& s) { return std::string(s.c_str()); }
@@ -58,31 +58,31 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const uint8_t op = data[i] % 20;
         const int32_t x = static_cast<int8_t>(data[i + 1]);
         const char* text = texts[data[i + 2] % 4];
-        const int32_t before = a.capacity;
-        const bool hadBlock = a.data != nullptr;
-        const std::string own = a.data ? std::string(a.data) : std::string();  // up to the first zero
+        const int32_t before = a.Capacity();
+        const bool hadBlock = a.Data() != nullptr;
+        const std::string own = a.Data() ? std::string(a.Data()) : std::string();  // up to the first zero
         // Self-doubling operations would otherwise grow the text without bound.
         const bool big = m.text.size() > 4096;
         switch (big && (op == 2 || op == 4 || op == 5 || op == 6) ? 255 : op) {
         case 0:
             a.AssignText(text);
             m.text = text, m.block = true;
-            if (a.capacity != PolicyCapacity(hadBlock, before, static_cast<int32_t>(strlen(text)), flags)) __builtin_trap();
+            if (a.Capacity() != PolicyCapacity(hadBlock, before, static_cast<int32_t>(strlen(text)), flags)) __builtin_trap();
             break;
         case 1:
             a.AppendText(text);
             m.text += text, m.block = true;
-            if (a.capacity != PolicyCapacity(hadBlock, before, static_cast<int32_t>(m.text.size()), flags)) __builtin_trap();
+            if (a.Capacity() != PolicyCapacity(hadBlock, before, static_cast<int32_t>(m.text.size()), flags)) __builtin_trap();
             break;
         case 2:
-            if (a.data) a.AppendText(a.data), m.text += own;
+            if (a.Data()) a.AppendText(a.Data()), m.text += own;
             break;
         case 3:
             a.PrependText(text);
             if (*text) m.text = text + m.text, m.block = true;
             break;
         case 4:
-            if (a.data) a.PrependText(a.data), m.text = own + m.text;
+            if (a.Data()) a.PrependText(a.Data()), m.text = own + m.text;
             break;
         case 5:
             a.Append(a), m.text += m.text;
@@ -98,7 +98,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             int32_t pos = x < 0 ? 0 : (x > length ? length : x);
             int32_t count = static_cast<int8_t>(data[i + 2]);
             if (count < 0 || count > length - pos) count = length - pos;
-            if (a.data || count == 0) {
+            if (a.Data() || count == 0) {
                 a.CopyPart(a, x, static_cast<int8_t>(data[i + 2]), false);
                 m.text = m.text.substr(static_cast<size_t>(pos), static_cast<size_t>(count)), m.block = true;
             }
@@ -114,20 +114,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             a.AssignConcat(other, text), m.text = otherText + text, m.block = true;
             break;
         case 11:
-            if (a.data) a.AssignConcat(a, text), m.text += text;
+            if (a.Data()) a.AssignConcat(a, text), m.text += text;
             break;
         case 12:
-            if (a.data && a.data != other.data) a.AssignConcat(other, a.data), m.text = otherText + m.text;
+            if (a.Data() && a.Data() != other.Data()) a.AssignConcat(other, a.Data()), m.text = otherText + m.text;
             break;
         case 13:
             a.AssignConcatText(text, text), m.text = std::string(text) + text, m.block = true;
             break;
         case 14:
-            if (a.data) a.AssignConcatText(a.data, text), m.text += text;
+            if (a.Data()) a.AssignConcatText(a.Data(), text), m.text += text;
             break;
         case 15:
             a.TrimEnd(x & 1 ? '\\' : 0);
-            if (a.data) {
+            if (a.Data()) {
                 while (!m.text.empty() && ((x & 1) ? m.text.back() == '\\' : static_cast<unsigned char>(m.text.back()) <= 32))
                     m.text.pop_back();
             }
@@ -136,7 +136,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             a.Release(), m.text.clear(), m.block = false;
             break;
         case 17:
-            if (a.data) {
+            if (a.Data()) {
                 a.SetLength(-1, x & 1);
                 m.text = CString(m.text);
             }
@@ -151,7 +151,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         case 19:
             a.GetFolderPart(a);
             m.block = true;
-            m.text = std::string(a.data, static_cast<size_t>(a.length));  // compared by the path fuzzer
+            m.text = std::string(a.Data(), static_cast<size_t>(a.Length()));  // compared by the path fuzzer
             break;
         }
         Check(a, m);

@@ -5,15 +5,83 @@
 
 #include <string.h>
 
-#include "app/globals.h"
-#include "app/wait_pump.h"
-#include "install/file_finder.h"
+#include "base/process_win32.h"
+#include "base/product_names.h"
 #include "install/shell_flags.h"
 #include "install/shell_ops.h"
+#include "install/waiting.h"
+#include "paths/special_folders.h"
 
-TextBuffer ReplacedFiles;
-TextBuffer CopiedAsNewFiles;
-TextBuffer KeptFiles;
+namespace {
+
+bool Accepts(int kind)
+{
+    const bool folder = (Finder.found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (kind == kFindFiles) return !folder;
+    if (kind == kFindFolders) return folder;
+    return true;
+}
+
+void CloseSearch()
+{
+    if (Finder.search != INVALID_HANDLE_VALUE) FindClose(Finder.search);
+    Finder.search = INVALID_HANDLE_VALUE;
+}
+
+}  // namespace
+
+const char* FindFile(const char* name, int kind)
+{
+    if (name && *name) {
+        CloseSearch();
+        TextBuffer expanded;
+        const char* pattern = (*name == '%' || *name == '$') ? ExpandPathTokens(expanded, name) : name;
+        Finder.search = FindFirstFileA(pattern ? pattern : "", &Finder.found);
+        if (Finder.search == INVALID_HANDLE_VALUE) return nullptr;
+        if (Accepts(kind)) return Finder.found.cFileName;
+    } else if (Finder.search == INVALID_HANDLE_VALUE) {
+        return nullptr;
+    }
+    for (;;) {
+        if (!FindNextFileA(Finder.search, &Finder.found)) {
+            CloseSearch();
+            return nullptr;
+        }
+        if (Accepts(kind)) return Finder.found.cFileName;
+    }
+}
+
+bool PathExists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+
+bool IsFolder(const char* path)
+{
+    const DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+namespace {
+
+// What FilesDiffer compares: last-write time and the low 32 bits of the size.
+struct FoundStamp {
+    DWORD writeLow, writeHigh, sizeLow;
+};
+
+FoundStamp LastFoundStamp()
+{
+    const WIN32_FIND_DATAA& found = Finder.found;
+    return {found.ftLastWriteTime.dwLowDateTime, found.ftLastWriteTime.dwHighDateTime, found.nFileSizeLow};
+}
+
+}  // namespace
+
+bool FilesDiffer(const char* first, const char* second)
+{
+    if (!FindFile(first, kFindFiles)) return true;
+    const FoundStamp a = LastFoundStamp();
+    if (!FindFile(second, kFindFiles)) return true;
+    const FoundStamp b = LastFoundStamp();
+    return a.writeLow != b.writeLow || a.writeHigh != b.writeHigh || a.sizeLow != b.sizeLow;
+}
 
 namespace {
 
@@ -35,13 +103,13 @@ bool ChooseTarget(const TextBuffer& folder, const char* name, TextBuffer& target
     prefix.Assign(folder);
     if (!prefix.EndsWith("\\", 1)) prefix.AppendText("\\");
     candidate.AssignConcat(prefix, bare);
-    if (!PathExists(candidate.data)) return true;
+    if (!PathExists(candidate.Data())) return true;
     char copyName[MAX_PATH];
     for (int n = 1; n < 10000; ++n) {
         if (!MakeCopyName(bare, n, copyName, sizeof copyName)) return false;
         candidate.AssignConcat(prefix, copyName);
-        if (candidate.length >= MAX_PATH) return false;
-        if (!PathExists(candidate.data)) {
+        if (candidate.Length() >= MAX_PATH) return false;
+        if (!PathExists(candidate.Data())) {
             target.Assign(candidate);
             return true;
         }
@@ -60,21 +128,21 @@ int InstallFile(const char* name, bool backupOld, bool copyAsNew, bool skipIfPre
     destination.AssignConcat(DestinationFolder, name);
     target.Assign(DestinationFolder);
 
-    if (skipIfPresent && FindFile(destination.data, 0)) return 0;
+    if (skipIfPresent && FindFile(destination.Data(), kFindFiles)) return 0;
 
-    if (backupOld && FindFile(destination.data, 0)) {
-        if (!FilesDiffer(source.data, destination.data)) return 0;
+    if (backupOld && FindFile(destination.Data(), kFindFiles)) {
+        if (!FilesDiffer(source.Data(), destination.Data())) return 0;
         TextBuffer backup;
-        backup.AssignConcat(DestinationFolder, "Backup");
-        if (!FindFile(backup.data, 2)) CreateDirectoryA(backup.data, nullptr);
+        backup.AssignConcat(DestinationFolder, names::kBackupFolder);
+        if (!FindFile(backup.Data(), kFindAny)) CreateDirectoryA(backup.Data(), nullptr);
         // Copying over a file that was not saved would lose the user's changes while the list
         // told them it was kept: when it cannot be moved into the folder Backup, the row is
         // not copied at all. A file named Backup would be overwritten by the move.
         TextBuffer backupTarget;
-        int moved = INSTALL_BACKUP_FAILED;
-        if (IsFolder(backup.data) && ChooseTarget(backup, name, backupTarget)) {
+        int moved = kInstallBackupFailed;
+        if (IsFolder(backup.Data()) && ChooseTarget(backup, name, backupTarget)) {
             moved = ShellCopyList(destination, backupTarget, FO_MOVE, true, true, false, true);
-            if (moved == 0 && PathExists(destination.data)) moved = INSTALL_BACKUP_FAILED;
+            if (moved == 0 && PathExists(destination.Data())) moved = kInstallBackupFailed;
         }
         if (moved != 0) {
             AddToList(KeptFiles, name);
@@ -84,9 +152,9 @@ int InstallFile(const char* name, bool backupOld, bool copyAsNew, bool skipIfPre
     }
 
     bool besideKept = false;
-    if (copyAsNew && FindFile(destination.data, 0)) {
-        if (!FilesDiffer(source.data, destination.data)) return 0;
-        if (!ChooseTarget(DestinationFolder, name, target)) return INSTALL_NO_FREE_NAME;
+    if (copyAsNew && FindFile(destination.Data(), kFindFiles)) {
+        if (!FilesDiffer(source.Data(), destination.Data())) return 0;
+        if (!ChooseTarget(DestinationFolder, name, target)) return kInstallNoFreeName;
         besideKept = true;
     }
 
@@ -95,6 +163,6 @@ int InstallFile(const char* name, bool backupOld, bool copyAsNew, bool skipIfPre
     if (copied == 0 && besideKept) AddToList(CopiedAsNewFiles, name);
     SetForegroundWindow(CurrentDialog);
     WaitAndPump(0);
-    SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    ShowWaitCursor();
     return copied;
 }

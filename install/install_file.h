@@ -1,22 +1,38 @@
 #pragma once
+// The file copy policy and the process-wide file finder it is built on (its state lives in
+// base/process_win32.h). Results: 0 on success, non-zero codes on failure, as the shell's.
 #include "base/text_buffer.h"
 
-// Names whose installed file differed and was moved into Backup, each followed by "\r\n".
-extern TextBuffer ReplacedFiles;
-// Names whose installed file differed and was kept, the new one copied beside it.
-extern TextBuffer CopiedAsNewFiles;
-// Names whose installed file differed but could not be moved into Backup: it was kept, and the
-// new file was not copied.
-extern TextBuffer KeptFiles;
+// What FindFile accepts.
+constexpr int kFindFiles = 0;
+constexpr int kFindFolders = 1;
+constexpr int kFindAny = 2;
+
+// Starts a new search for name (a path or pattern; a leading "%" or "$" token is expanded
+// first), or continues the open one when name is null or empty. Returns the bare name of the
+// entry found, valid until the next call, or null when nothing (more) is found; a search that
+// runs out is closed.
+const char* FindFile(const char* name, int kind);
+
+// Whether a path names anything, or a folder, right now; unlike FindFile these leave the
+// finder's open search alone and accept a path with a trailing backslash.
+bool PathExists(const char* path);
+bool IsFolder(const char* path);
+
+// True when the two files differ in last-write time or in the low 32 bits of their size, or
+// when either is missing. Contents are not compared. Leaves the search on `second` open.
+bool FilesDiffer(const char* first, const char* second);
 
 // Result codes of our own, beside the shell's: the installed file could not be moved into
-// Backup, or no free name was left to put the new file beside it. In both cases the installed
-// file stays where it is, unlisted, and nothing is copied over it.
-enum { INSTALL_BACKUP_FAILED = 0x7101, INSTALL_NO_FREE_NAME = 0x7102 };
+// Backup (it stays where it is, listed in KeptFiles, and nothing is copied over it), or no free
+// name was left to put the new file beside it.
+constexpr int kInstallBackupFailed = 0x7101;
+constexpr int kInstallNoFreeName = 0x7102;
 
 // Copies name (a file or a wildcard pattern, relative to SourceFolder) into DestinationFolder
 // by the first policy that applies: skipIfPresent leaves an installed file alone; backupOld
-// moves a differing installed file into Backup first; copyAsNew keeps it and copies the new one
-// beside it. Returns 0 when copied or when a policy said not to; otherwise the shell's non-zero
-// result, or one of the two codes above.
+// moves a differing installed file into Backup first (ReplacedFiles lists it); copyAsNew keeps
+// it and copies the new one beside it as "Copy of <name>" (CopiedAsNewFiles lists it once the
+// copy exists). Returns 0 when copied or when a policy said not to; otherwise the shell's
+// non-zero result, or one of the two codes above.
 int InstallFile(const char* name, bool backupOld, bool copyAsNew, bool skipIfPresent);

@@ -1,9 +1,6 @@
 #pragma once
 #include <windows.h>
 
-// Windows NT major version, 0 until the install sequence has looked (and on other platforms).
-extern int NtMajorVersion;
-
 // The whole installation, from the install dialog's OK. True when it ran to its end.
 bool RunInstall();
 // The whole uninstallation, from the uninstall dialog's OK. Always runs to its end.

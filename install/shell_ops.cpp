@@ -11,9 +11,9 @@ namespace {
 // one-item list explicit at the call.
 const char* AsList(TextBuffer& buffer)
 {
-    if (!buffer.data) buffer.ResizeDiscard(0);
-    buffer.data[buffer.length + 1] = 0;
-    return buffer.data;
+    if (!buffer.Data()) buffer.ResizeDiscard(0);
+    buffer.Data()[buffer.Length() + 1] = 0;
+    return buffer.Data();
 }
 
 int RunOperation(UINT function, TextBuffer& from, TextBuffer* to, uint16_t flags)

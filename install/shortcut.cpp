@@ -38,17 +38,17 @@ int CreateShortcut(const char* linkPath, const char* targetPath, const char* ico
     ComPtr<IShellLinkA> link;
     ComPtr<IPersistFile> file;
     if (Failed(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.Receive())))
-        return SHORTCUT_CREATE_FAILED;
-    if (Failed(link->SetPath(targetPath))) return SHORTCUT_SET_PATH_FAILED;
+        return kShortcutCreateFailed;
+    if (Failed(link->SetPath(targetPath))) return kShortcutSetPathFailed;
     if (iconPath) link->SetIconLocation(iconPath, iconIndex);
-    if (arguments && Failed(link->SetArguments(arguments))) return SHORTCUT_SET_ARGUMENTS_FAILED;
+    if (arguments && Failed(link->SetArguments(arguments))) return kShortcutSetArgumentsFailed;
     if (workingFolder) link->SetWorkingDirectory(workingFolder);
     if (hotkey) link->SetHotkey(hotkey);
-    if (Failed(link->QueryInterface(IID_IPersistFile, file.Receive()))) return SHORTCUT_NO_PERSIST_FILE;
+    if (Failed(link->QueryInterface(IID_IPersistFile, file.Receive()))) return kShortcutNoPersistFile;
 
     TextBuffer widePath;
     const wchar_t* wide = reinterpret_cast<const wchar_t*>(widePath.ConvertToWide(linkPath));
     const HRESULT saved = file->Save(wide ? wide : L"", TRUE);
     widePath.Release();
-    return Failed(saved) ? SHORTCUT_SAVE_FAILED : SHORTCUT_OK;
+    return Failed(saved) ? kShortcutSaveFailed : kShortcutOk;
 }

@@ -2,18 +2,7 @@
 
 #include <string.h>
 
-namespace {
-
-char Fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c; }
-
-bool EqualsIgnoringCase(const char* a, const char* b)
-{
-    for (; *a && *b; ++a, ++b)
-        if (Fold(*a) != Fold(*b)) return false;
-    return *a == *b;
-}
-
-}  // namespace
+#include "base/ascii.h"
 
 PathToken ParsePathToken(const char* text)
 {
@@ -39,10 +28,10 @@ PathToken ParsePathToken(const char* text)
 
 FolderName ClassifyFolderName(const char* name)
 {
-    if (EqualsIgnoringCase(name, "ZV")) return FolderName::ZV;
-    if (EqualsIgnoringCase(name, "Windows")) return FolderName::Windows;
-    if (EqualsIgnoringCase(name, "System")) return FolderName::System;
-    if (EqualsIgnoringCase(name, "Temp")) return FolderName::Temp;
+    if (EqualsIgnoringAsciiCase(name, "ZV")) return FolderName::ZV;
+    if (EqualsIgnoringAsciiCase(name, "Windows")) return FolderName::Windows;
+    if (EqualsIgnoringAsciiCase(name, "System")) return FolderName::System;
+    if (EqualsIgnoringAsciiCase(name, "Temp")) return FolderName::Temp;
     return FolderName::Registry;
 }
 
@@ -50,14 +39,52 @@ bool IsCommonFolderName(const char* name)
 {
     static const char kCommon[] = "common";
     for (int i = 0; i < 6; ++i)
-        if (Fold(name[i]) != kCommon[i]) return false;  // stops at a shorter name's zero
+        if (FoldAscii(name[i]) != kCommon[i]) return false;  // stops at a shorter name's zero
     return true;
 }
 
 const char* FallbackValueName(const char* name)
 {
-    if (EqualsIgnoringCase(name, "Program Files")) return "ProgramFilesDir";
-    if (EqualsIgnoringCase(name, "Common Files")) return "CommonFilesDir";
-    if (EqualsIgnoringCase(name, "Media")) return "MediaPath";
+    if (EqualsIgnoringAsciiCase(name, "Program Files")) return "ProgramFilesDir";
+    if (EqualsIgnoringAsciiCase(name, "Common Files")) return "CommonFilesDir";
+    if (EqualsIgnoringAsciiCase(name, "Media")) return "MediaPath";
     return name;
+}
+
+namespace {
+
+bool IsSlash(char c) { return c == '\\' || c == '/'; }
+
+// Past the separators at p, and past one component and its separators: the start of the next.
+const char* SkipComponent(const char* p)
+{
+    while (*p && !IsSlash(*p)) ++p;
+    while (IsSlash(*p)) ++p;
+    return p;
+}
+
+}  // namespace
+
+bool IsInstallableFolder(const char* fullPath)
+{
+    if (!fullPath) return false;
+    const char* below;  // what follows the root
+    if (((fullPath[0] | 0x20) >= 'a' && (fullPath[0] | 0x20) <= 'z') && fullPath[1] == ':' && IsSlash(fullPath[2])) {
+        below = fullPath + 3;
+    } else if (IsSlash(fullPath[0]) && IsSlash(fullPath[1]) && fullPath[2] && !IsSlash(fullPath[2])) {
+        below = SkipComponent(fullPath + 2);  // the server
+        if (!*below) return false;
+        below = SkipComponent(below);  // the share
+    } else {
+        return false;
+    }
+    while (IsSlash(*below)) ++below;
+    if (!*below) return false;  // the root itself
+
+    // Server and share names obey the same rules; only a drive's colon is allowed.
+    for (const char* p = fullPath + 2; *p; ++p) {
+        const unsigned char c = static_cast<unsigned char>(*p);
+        if (c < 32 || strchr("<>\"|*?:", c)) return false;
+    }
+    return true;
 }

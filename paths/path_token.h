@@ -1,6 +1,7 @@
 #pragma once
-// Parsing of a leading path token, without the platform: "%NAME%..." (environment form, the
-// whole path goes to the platform's expansion) or "$Name$rest" (special-folder form).
+// Path parsing without the platform: a leading path token, and the rule for a destination.
+// The token forms: "%NAME%..." (environment form, the whole path goes to the platform's
+// expansion) or "$Name$rest" (special-folder form).
 
 #include <stdint.h>
 
@@ -27,3 +28,9 @@ bool IsCommonFolderName(const char* name);
 // The value under CurrentVersion to read when Shell Folders lacks the name; the name itself
 // when it has no other.
 const char* FallbackValueName(const char* name);
+
+// True when fullPath (as GetFullPathNameA makes it: "X:\..." or "\\server\share\...") can be
+// an installation folder: it holds no wildcard, no character that no Windows file name may hold
+// (control characters, < > " | and a colon past the drive), and it names a folder below a drive
+// or share root rather than the root itself. Null or any other form is refused.
+bool IsInstallableFolder(const char* fullPath);

@@ -5,62 +5,49 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "app/globals.h"
+#include "base/process_win32.h"
+#include "base/product_names.h"
 #include "paths/path_token.h"
 #include "registry/registry.h"
-
-namespace {
-
-const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-const char kCurrentVersion[] = "Software\\Microsoft\\Windows\\CurrentVersion";
-
-}  // namespace
 
 bool GetSpecialFolder(const char* name, TextBuffer& target)
 {
     switch (ClassifyFolderName(name)) {
     case FolderName::ZV:
-        target.CopyPart(SourceFolder, 0, SourceFolder.length - 1, false);
+        target.CopyPart(SourceFolder, 0, SourceFolder.Length() - 1, false);
         break;
     case FolderName::Windows:
-        FillFromSystem(target, [](char* area, DWORD room) { return GetWindowsDirectoryA(area, room); });
+        FillFromSystem(target, [](char* area, DWORD room, const void*) { return static_cast<DWORD>(GetWindowsDirectoryA(area, room)); });
         break;
     case FolderName::System:
-        FillFromSystem(target, [](char* area, DWORD room) { return GetSystemDirectoryA(area, room); });
+        FillFromSystem(target, [](char* area, DWORD room, const void*) { return static_cast<DWORD>(GetSystemDirectoryA(area, room)); });
         break;
     case FolderName::Temp:
-        FillFromSystem(target, [](char* area, DWORD room) { return GetTempPathA(room, area); });
+        FillFromSystem(target, [](char* area, DWORD room, const void*) { return GetTempPathA(room, area); });
         break;
     case FolderName::Registry: {
         HKEY root = IsCommonFolderName(name) ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
-        if (!RegReadString(target, kShellFolders, name, nullptr, root, REG_SZ))
-            RegReadString(target, kCurrentVersion, FallbackValueName(name), nullptr, HKEY_LOCAL_MACHINE, REG_SZ);
+        if (!RegReadString(target, names::kShellFoldersKey, name, nullptr, root, REG_SZ))
+            RegReadString(target, names::kCurrentVersionKey, FallbackValueName(name), nullptr, HKEY_LOCAL_MACHINE, REG_SZ);
         break;
     }
     }
     target.TrimEnd('\\');
-    return target.length > 0;
+    return target.Length() > 0;
 }
 
 namespace {
 
 void ExpandEnvironment(TextBuffer& buffer, const char* source)
 {
-    // A count of 0 means failure; the empty text is then what the first zero byte gives.
-    buffer.ResizeDiscard(MAX_PATH);
-    buffer.data[0] = 0;
-    DWORD got = ExpandEnvironmentStringsA(source, buffer.data, MAX_PATH);
-    if (got > MAX_PATH) {
-        // The ANSI function may need one byte more than the count it reports, so the retry
-        // offers that byte too (the block holds capacity + 3 bytes).
-        const DWORD room = got + 1;
-        buffer.ResizeDiscard(static_cast<int32_t>(got));
-        buffer.data[0] = 0;
-        got = ExpandEnvironmentStringsA(source, buffer.data, room);
-        if (got == 0 || got > room) buffer.data[0] = 0;  // grew again: the empty text, not a cut path
-    }
-    // The text runs to its zero byte; the reported count may include the extra byte.
-    buffer.SetLength(-1, false);
+    FillFromSystem(buffer, [](char* area, DWORD room, const void* source) -> DWORD {
+        area[0] = 0;
+        const DWORD got = ExpandEnvironmentStringsA(static_cast<const char*>(source), area, room);
+        // The count includes the zero byte, and the ANSI function may need one byte more than
+        // it reports; the text itself runs to its zero byte.
+        if (got > room) return got + 1;
+        return got == 0 ? 0 : static_cast<DWORD>(lstrlenA(area));
+    }, source);
 }
 
 // source is zero-terminated; when handedBlock, it is the buffer's former block and may be cut.
@@ -97,16 +84,13 @@ const char* ExpandPathTokens(TextBuffer& buffer, const char* text)
 {
     char* handedBlock = nullptr;
     const char* source = text;
-    if (text && text != buffer.data) {
+    if (text && text != buffer.Data()) {
         if (text[0] != '%' && text[0] != '$') return text;
     } else {
-        if (!buffer.data) return nullptr;
-        if (buffer.data[0] != '%' && buffer.data[0] != '$') return buffer.data;
+        if (!buffer.Data()) return nullptr;
+        if (buffer.Data()[0] != '%' && buffer.Data()[0] != '$') return buffer.Data();
         // The buffer's own block becomes the source; the buffer starts again empty.
-        handedBlock = buffer.data;
-        buffer.data = nullptr;
-        buffer.length = 0;
-        buffer.capacity = 0;
+        handedBlock = buffer.TakeBlock();
         source = handedBlock;
     }
 
@@ -119,5 +103,5 @@ const char* ExpandPathTokens(TextBuffer& buffer, const char* text)
         ExpandSpecialFolder(buffer, const_cast<char*>(source), false);
     }
     TextBuffer::FreeBlock(handedBlock);
-    return buffer.data;
+    return buffer.Data();
 }

@@ -1,25 +1,6 @@
 #pragma once
 // Expansion of a leading path token against the running system.
-#include <windows.h>
-
 #include "base/text_buffer.h"
-
-// Calls a platform function that fills `room` bytes and returns the count it wrote, or the
-// size it needs when that is more. MAX_PATH is offered first; a larger need is offered once
-// more, since a cut path would name some other folder. A need that grew again, or a failure,
-// gives the empty text.
-template <typename Fill>
-void FillFromSystem(TextBuffer& target, Fill fill)
-{
-    DWORD room = MAX_PATH;
-    DWORD got = fill(target.Reserve(static_cast<int32_t>(room), 0), room);
-    if (got > room) {
-        room = got;
-        got = fill(target.Reserve(static_cast<int32_t>(room), 0), room);
-        if (got > room) got = 0;
-    }
-    target.SetLength(static_cast<int32_t>(got), false);
-}
 
 // Expands a path that begins with "%" (environment references) or "$Name$" (a special folder)
 // into the buffer and returns the buffer's text. A text without a leading token is returned

@@ -3,18 +3,14 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include "app/globals.h"
+#include "base/process_win32.h"
+#include "base/product_names.h"
 #include "registry/reg_key.h"
 #include "registry/registry.h"
 
 namespace {
 
-const char kHelp[] = "Software\\Microsoft\\Windows\\Help";
-const char kUninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZV2";
-const char kSettings[] = "Software\\Moravel\\ZV2\\settings";
-const char kSchemeApp[] = "AppEvents\\Schemes\\Apps\\Zevrin";
-const char kSchemePrefix[] = "AppEvents\\Schemes\\Apps\\Zevrin\\";
-const char kLabelPrefix[] = "AppEvents\\EventLabels\\";
+using namespace names;
 
 struct SoundEvent {
     const char* name;
@@ -49,7 +45,7 @@ struct ValueRow {
     HKEY root;
     const char* key;
     const char* name;  // "" is the key's default value
-    Data data;
+    Data kind;
     const char* text;
 };
 
@@ -57,26 +53,26 @@ struct ValueRow {
 // them by their keys: the Uninstall key and the file association go as a whole, the help value
 // by its name.
 const ValueRow kValueRows[] = {
-    {HKEY_LOCAL_MACHINE, kHelp, "zv2help.hlp", Data::DestinationFolder, nullptr},
-    {HKEY_LOCAL_MACHINE, kUninstall, "DisplayName", Data::Fixed, "Zevrin 2"},
-    {HKEY_LOCAL_MACHINE, kUninstall, "UninstallString", Data::AfterDestination, "setup.exe uninstall"},
+    {HKEY_LOCAL_MACHINE, kHelpKey, kHelpFile, Data::DestinationFolder, nullptr},
+    {HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", Data::Fixed, kProductTitle},
+    {HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", Data::AfterDestination, "setup.exe uninstall"},
     // What the list of installed programs shows beside the name.
-    {HKEY_LOCAL_MACHINE, kUninstall, "DisplayVersion", Data::Fixed, "2.1.0"},
-    {HKEY_LOCAL_MACHINE, kUninstall, "Publisher", Data::Fixed, "Moravel"},
-    {HKEY_LOCAL_MACHINE, kUninstall, "DisplayIcon", Data::AfterDestination, "zv.exe,0"},
-    {HKEY_LOCAL_MACHINE, kUninstall, "InstallLocation", Data::DestinationFolder, nullptr},
-    {HKEY_LOCAL_MACHINE, kUninstall, "EstimatedSize", Data::InstalledSize, nullptr},
+    {HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion", Data::Fixed, kProductVersion},
+    {HKEY_LOCAL_MACHINE, kUninstallKey, "Publisher", Data::Fixed, kMakerName},
+    {HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayIcon", Data::AfterDestination, "zv.exe,0"},
+    {HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation", Data::DestinationFolder, nullptr},
+    {HKEY_LOCAL_MACHINE, kUninstallKey, "EstimatedSize", Data::InstalledSize, nullptr},
     // Setup offers neither a change nor a repair: without these the list would show buttons
     // for both that only start the uninstall.
-    {HKEY_LOCAL_MACHINE, kUninstall, "NoModify", Data::One, nullptr},
-    {HKEY_LOCAL_MACHINE, kUninstall, "NoRepair", Data::One, nullptr},
-    {HKEY_CLASSES_ROOT, ".zvl", "", Data::Fixed, "zvlfile"},
-    {HKEY_CLASSES_ROOT, "zvlfile", "", Data::Fixed, "ZV macro list"},
-    {HKEY_CLASSES_ROOT, "zvlfile\\DefaultIcon", "", Data::AfterDestination, "zv.exe,5"},
-    {HKEY_CLASSES_ROOT, "zvlfile\\Shell", "", Data::Fixed, "Open"},
-    {HKEY_CLASSES_ROOT, "zvlfile\\Shell\\Open\\command", "", Data::AfterDestination, "zv.exe \"%1\""},
-    {HKEY_CLASSES_ROOT, "zvlfile\\Shell\\Import\\command", "", Data::AfterDestination, "zv.exe LI \"%1\""},
-    {HKEY_CURRENT_USER, kSchemeApp, "", Data::Fixed, "Zevrin"},
+    {HKEY_LOCAL_MACHINE, kUninstallKey, "NoModify", Data::One, nullptr},
+    {HKEY_LOCAL_MACHINE, kUninstallKey, "NoRepair", Data::One, nullptr},
+    {HKEY_CLASSES_ROOT, kListExtension, "", Data::Fixed, kListClass},
+    {HKEY_CLASSES_ROOT, kListClass, "", Data::Fixed, "ZV macro list"},
+    {HKEY_CLASSES_ROOT, kListIconKey, "", Data::AfterDestination, "zv.exe,5"},
+    {HKEY_CLASSES_ROOT, kListShellKey, "", Data::Fixed, "Open"},
+    {HKEY_CLASSES_ROOT, kListOpenCommandKey, "", Data::AfterDestination, "zv.exe \"%1\""},
+    {HKEY_CLASSES_ROOT, kListImportCommandKey, "", Data::AfterDestination, "zv.exe LI \"%1\""},
+    {HKEY_CURRENT_USER, kSchemeKey, "", Data::Fixed, kSchemeName},
 };
 
 void MakeData(TextBuffer& value, Data data, const char* text)
@@ -90,7 +86,7 @@ void MakeData(TextBuffer& value, Data data, const char* text)
         break;
     case Data::DestinationFolder:
         value.Assign(DestinationFolder);
-        if (value.EndsWith("\\", 1)) value.SetLength(value.length - 1, false);
+        if (value.EndsWith("\\", 1)) value.SetLength(value.Length() - 1, false);
         break;
     case Data::InstalledSize:
     case Data::One:
@@ -106,7 +102,7 @@ DWORD InstalledKilobytes()
     TextBuffer pattern;
     pattern.AssignConcat(DestinationFolder, "*");
     WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA(pattern.data, &entry);
+    HANDLE search = FindFirstFileA(pattern.Data(), &entry);
     if (search == INVALID_HANDLE_VALUE) return 0;
     unsigned long long bytes = 0;
     do {
@@ -124,11 +120,11 @@ void RegisterSoundEvent(const char* name, const char* label)
 {
     eventKeyPath.AssignConcatText(kLabelPrefix, name);
     eventLabel.AssignText(label);
-    RegWriteValue(eventLabel, eventKeyPath.data, "", HKEY_CURRENT_USER, REG_SZ);
+    RegWriteValue(eventLabel, eventKeyPath.Data(), "", HKEY_CURRENT_USER, REG_SZ);
 
     eventKeyPath.AssignConcatText(kSchemePrefix, name);
     RegKey scheme;
-    RegCreateKeyExA(HKEY_CURRENT_USER, eventKeyPath.data, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+    RegCreateKeyExA(HKEY_CURRENT_USER, eventKeyPath.Data(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
                     scheme.Receive(), nullptr);
 }
 
@@ -138,49 +134,50 @@ void WriteProductRegistry()
     value.ResizeDiscard(300);
 
     for (const ValueRow& row : kValueRows) {
-        if (row.data == Data::InstalledSize || row.data == Data::One) {
-            RegWriteNumber(row.data == Data::One ? 1 : InstalledKilobytes(), row.key, row.name, row.root);
+        if (row.kind == Data::InstalledSize || row.kind == Data::One) {
+            RegWriteNumber(row.kind == Data::One ? 1 : InstalledKilobytes(), row.key, row.name, row.root);
             continue;
         }
-        MakeData(value, row.data, row.text);
+        MakeData(value, row.kind, row.text);
         RegWriteValue(value, row.key, row.name, row.root, REG_SZ);
     }
     for (const SoundEvent& event : kSoundEvents) RegisterSoundEvent(event.name, event.label);
     MakeData(value, Data::DestinationFolder, nullptr);
-    RegWriteValue(value, kSettings, "instdir", HKEY_CURRENT_USER, REG_SZ);
+    RegWriteValue(value, kSettingsKey, kInstallFolderValue, HKEY_CURRENT_USER, REG_SZ);
 
     SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_DWORD, nullptr, nullptr);
 }
 
 bool RemoveSoundEvent(const char* name)
 {
-    RegRemoveKey("AppEvents\\EventLabels", name, HKEY_CURRENT_USER, false);
+    RegRemoveKey(kLabelParent, name, HKEY_CURRENT_USER, false);
     removalKeyPath.AssignConcatText(kSchemePrefix, name);
-    RegRemoveKey(removalKeyPath.data, ".current", HKEY_CURRENT_USER, false);
-    RegRemoveKey(removalKeyPath.data, ".default", HKEY_CURRENT_USER, false);
+    RegRemoveKey(removalKeyPath.Data(), ".current", HKEY_CURRENT_USER, false);
+    RegRemoveKey(removalKeyPath.Data(), ".default", HKEY_CURRENT_USER, false);
     removalKeyPath.SetLength(static_cast<int32_t>(sizeof kSchemePrefix) - 2, true);
-    return RegRemoveKey(removalKeyPath.data, name, HKEY_CURRENT_USER, false);
+    return RegRemoveKey(removalKeyPath.Data(), name, HKEY_CURRENT_USER, false);
 }
 
 void RemoveProductRegistry()
 {
     // Leaf first: each deletion meets a key whose listed subkeys are already gone.
-    RegRemoveKey("zvlfile\\Shell\\Open", "command", HKEY_CLASSES_ROOT, false);
-    RegRemoveKey("zvlfile\\Shell\\Import", "command", HKEY_CLASSES_ROOT, false);
-    RegRemoveKey("zvlfile\\Shell", "Open", HKEY_CLASSES_ROOT, false);
-    RegRemoveKey("zvlfile\\Shell", "Import", HKEY_CLASSES_ROOT, false);
-    RegRemoveKey("zvlfile", "Shell", HKEY_CLASSES_ROOT, false);
-    RegRemoveKey("zvlfile", "DefaultIcon", HKEY_CLASSES_ROOT, false);
-    RegDeleteKeyA(HKEY_CLASSES_ROOT, ".zvl");
-    RegDeleteKeyA(HKEY_CLASSES_ROOT, "zvlfile");
-    RegRemoveKey("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall", "ZV2", HKEY_LOCAL_MACHINE, false);
-    RegRemoveValue(kHelp, "zv2help.hlp", HKEY_LOCAL_MACHINE);
-    RegRemoveKey("Software\\Moravel\\ZV2", "settings", HKEY_CURRENT_USER, false);
-    RegRemoveKey("Software\\Moravel\\ZV2", "toolbars", HKEY_CURRENT_USER, false);
+    RegRemoveKey(kListOpenKey, "command", HKEY_CLASSES_ROOT, false);
+    RegRemoveKey(kListImportKey, "command", HKEY_CLASSES_ROOT, false);
+    RegRemoveKey(kListShellKey, "Open", HKEY_CLASSES_ROOT, false);
+    RegRemoveKey(kListShellKey, "Import", HKEY_CLASSES_ROOT, false);
+    RegRemoveKey(kListClass, "Shell", HKEY_CLASSES_ROOT, false);
+    RegRemoveKey(kListClass, "DefaultIcon", HKEY_CLASSES_ROOT, false);
+    RegDeleteKeyA(HKEY_CLASSES_ROOT, kListExtension);
+    RegDeleteKeyA(HKEY_CLASSES_ROOT, kListClass);
+    // The entry in the list of installed programs goes as a whole, whatever values it holds.
+    RegRemoveKey(kUninstallParent, kUninstallKeyName, HKEY_LOCAL_MACHINE, false);
+    RegRemoveValue(kHelpKey, kHelpFile, HKEY_LOCAL_MACHINE);
+    RegRemoveKey(kProductKey, kSettingsKeyName, HKEY_CURRENT_USER, false);
+    RegRemoveKey(kProductKey, kToolbarsKeyName, HKEY_CURRENT_USER, false);
     // Another subkey left by the product keeps ZV2; Software\Moravel itself always stays.
-    RegRemoveKey("Software\\Moravel", "ZV2", HKEY_CURRENT_USER, true);
+    RegRemoveKey(kMakerKey, kProductKeyName, HKEY_CURRENT_USER, true);
     for (const SoundEvent& event : kSoundEvents) RemoveSoundEvent(event.name);
-    RegRemoveKey("AppEvents\\Schemes\\Apps", "Zevrin", HKEY_CURRENT_USER, false);
+    RegRemoveKey(kSchemeParent, kSchemeName, HKEY_CURRENT_USER, false);
 
     SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_DWORD, nullptr, nullptr);
 }

@@ -11,8 +11,8 @@ const int32_t kFirstOffer = 300;
 void SetTextLength(TextBuffer& buffer, DWORD reported, bool keepBlock)
 {
     int32_t n = static_cast<int32_t>(reported);
-    if (n > buffer.capacity) n = buffer.capacity;
-    if (n > 0 && buffer.data[n - 1] == 0) --n;
+    if (n > buffer.Capacity()) n = buffer.Capacity();
+    if (n > 0 && buffer.Data()[n - 1] == 0) --n;
     else if (n == 0) n = -1;  // nothing reported: up to the first zero byte
     buffer.SetLength(n, keepBlock);
 }
@@ -24,9 +24,9 @@ int32_t RegReadString(TextBuffer& buffer, const char* keyPath, const char* value
 {
     // The buffer is overwritten before the default may be needed.
     TextBuffer savedDefault;
-    if (defaultText && defaultText == buffer.data) {
+    if (defaultText && defaultText == buffer.Data()) {
         savedDefault.AssignText(defaultText);
-        defaultText = savedDefault.data;
+        defaultText = savedDefault.Data();
     }
 
     RegKey key;
@@ -34,24 +34,24 @@ int32_t RegReadString(TextBuffer& buffer, const char* keyPath, const char* value
         buffer.AssignText(defaultText);
         return 0;
     }
-    if (buffer.capacity < kFirstOffer) buffer.ResizeDiscard(kFirstOffer);
-    buffer.data[0] = 0;
+    if (buffer.Capacity() < kFirstOffer) buffer.ResizeDiscard(kFirstOffer);
+    buffer.Data()[0] = 0;
 
     DWORD gotType = REG_NONE;
-    DWORD size = static_cast<DWORD>(buffer.capacity);
-    LONG status = RegQueryValueExA(key.Get(), valueName, nullptr, &gotType, reinterpret_cast<BYTE*>(buffer.data), &size);
+    DWORD size = static_cast<DWORD>(buffer.Capacity());
+    LONG status = RegQueryValueExA(key.Get(), valueName, nullptr, &gotType, reinterpret_cast<BYTE*>(buffer.Data()), &size);
     if (status == ERROR_MORE_DATA) {
         // One more query with the size the registry asked for; a value that grew again in
         // between fails the read rather than being cut.
         buffer.ResizeDiscard(size > 0 ? static_cast<int32_t>(size) - 1 : 0);
-        status = RegQueryValueExA(key.Get(), valueName, nullptr, &gotType, reinterpret_cast<BYTE*>(buffer.data), &size);
+        status = RegQueryValueExA(key.Get(), valueName, nullptr, &gotType, reinterpret_cast<BYTE*>(buffer.Data()), &size);
         if (status == ERROR_SUCCESS) SetTextLength(buffer, size, true);
     } else if (status == ERROR_SUCCESS) {
         SetTextLength(buffer, size, false);
     }
     key.Close();
 
-    if (status == ERROR_SUCCESS && gotType == type) return buffer.length + 1;
+    if (status == ERROR_SUCCESS && gotType == type) return buffer.Length() + 1;
     buffer.AssignText(defaultText);
     return 0;
 }
@@ -62,11 +62,11 @@ int32_t RegWriteValue(const TextBuffer& buffer, const char* keyPath, const char*
     if (RegCreateKeyExA(root, keyPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, key.Receive(),
                         nullptr) != ERROR_SUCCESS)
         return 0;
-    const char* text = buffer.data ? buffer.data : "";
-    const DWORD bytes = static_cast<DWORD>(buffer.length) + 1;
+    const char* text = buffer.Data() ? buffer.Data() : "";
+    const DWORD bytes = static_cast<DWORD>(buffer.Length()) + 1;
     if (RegSetValueExA(key.Get(), valueName, 0, type, reinterpret_cast<const BYTE*>(text), bytes) != ERROR_SUCCESS)
         return 0;
-    return buffer.length + 1;
+    return buffer.Length() + 1;
 }
 
 int RegWriteNumber(DWORD number, const char* keyPath, const char* valueName, HKEY root)
@@ -89,7 +89,7 @@ bool RegRemoveKey(const char* parentPath, const char* name, HKEY root, bool only
         RegKey probe;
         if (RegOpenKeyExA(parent.Get(), name, 0, KEY_ENUMERATE_SUB_KEYS, probe.Receive()) != ERROR_SUCCESS)
             return false;
-        if (RegEnumKeyA(probe.Get(), 0, nameArea.data, MAX_PATH + 1) != ERROR_NO_MORE_ITEMS) return false;
+        if (RegEnumKeyA(probe.Get(), 0, nameArea.Data(), MAX_PATH + 1) != ERROR_NO_MORE_ITEMS) return false;
     }
     return RegDeleteKeyA(parent.Get(), name) == ERROR_SUCCESS;
 }

@@ -6,18 +6,18 @@
 
 #include "base/text_buffer.h"
 
-inline std::string Bytes(const TextBuffer& b) { return b.data ? std::string(b.data, b.length) : std::string(); }
+inline std::string Bytes(const TextBuffer& b) { return b.Data() ? std::string(b.Data(), b.Length()) : std::string(); }
 
 // The invariant every operation keeps: two zero bytes after the text, length within capacity.
 inline ::testing::AssertionResult Terminated(const TextBuffer& b)
 {
-    if (!b.data) {
-        if (b.length == 0 && b.capacity == 0) return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure() << "no block but length " << b.length << ", capacity " << b.capacity;
+    if (!b.Data()) {
+        if (b.Length() == 0 && b.Capacity() == 0) return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "no block but length " << b.Length() << ", capacity " << b.Capacity();
     }
-    if (b.length > b.capacity) return ::testing::AssertionFailure() << "length " << b.length << " > capacity " << b.capacity;
-    if (b.data[b.length] != 0 || b.data[b.length + 1] != 0)
-        return ::testing::AssertionFailure() << "missing zero bytes after length " << b.length;
+    if (b.Length() > b.Capacity()) return ::testing::AssertionFailure() << "length " << b.Length() << " > capacity " << b.Capacity();
+    if (b.Data()[b.Length()] != 0 || b.Data()[b.Length() + 1] != 0)
+        return ::testing::AssertionFailure() << "missing zero bytes after length " << b.Length();
     return ::testing::AssertionSuccess();
 }
 

@@ -30,13 +30,13 @@ TEST(Format, AnArgumentInsideTheBlockBeingWrittenIsReadBeforeTheBlockMoves)
     // Callers promise not to do this; it must still be defined (and clean under ASan).
     TextBuffer small;
     small.AssignText("hello");
-    FormatText(small, "<$>", small.data);
+    FormatText(small, "<$>", small.Data());
     EXPECT_EQ(Bytes(small), "<hello>") << "the caller's block outlives the first growth";
 
     const std::string wide(400, 'w');
     TextBuffer self;
     FormatText(self, "$~", wide.c_str(), &self);
-    ASSERT_GE(self.length, 800);
+    ASSERT_GE(self.Length(), 800);
     EXPECT_EQ(Bytes(self).substr(0, 800), wide + wide) << "its own text, taken as the block grows";
 }
 
@@ -44,13 +44,13 @@ TEST(Format, EmptyFormatGivesABlockThatShrinksBack)
 {
     TextBuffer b;
     FormatText(b, "");
-    ASSERT_NE(b.data, nullptr);
-    EXPECT_EQ(b.length, 0);
-    EXPECT_EQ(b.capacity, 10);
+    ASSERT_NE(b.Data(), nullptr);
+    EXPECT_EQ(b.Length(), 0);
+    EXPECT_EQ(b.Capacity(), 10);
 
     TextBuffer keep(TextBuffer::NoShrink);
     FormatText(keep, "abc");
-    EXPECT_EQ(keep.capacity, 300);
+    EXPECT_EQ(keep.Capacity(), 300);
     EXPECT_EQ(Bytes(keep), "abc");
     EXPECT_TRUE(Terminated(keep));
 }
@@ -110,7 +110,7 @@ TEST(Format, StringsAndNullPointers)
 
     TextBuffer withZero;
     withZero.ResizeDiscard(3);
-    memcpy(withZero.data, "x\0y", 3);
+    memcpy(withZero.Data(), "x\0y", 3);
     EXPECT_EQ(Format("~", &withZero), std::string("x\0y", 3));
 }
 
@@ -144,15 +144,15 @@ TEST(Format, RoomIsMadeInStepsOf300)
     TextBuffer b(TextBuffer::NoShrink);
     std::string big(400, 'q');
     FormatText(b, "$", big.c_str());
-    EXPECT_EQ(b.length, 400);
+    EXPECT_EQ(b.Length(), 400);
     // 300 first, then Resize to 0 + 400 + 300 = 700 grows to 700 + 87 + 10.
-    EXPECT_EQ(b.capacity, 797);
+    EXPECT_EQ(b.Capacity(), 797);
 
     TextBuffer bytes(TextBuffer::NoShrink);
     FormatText(bytes, big.c_str());
-    EXPECT_EQ(bytes.length, 400);
+    EXPECT_EQ(bytes.Length(), 400);
     // Byte by byte: at position 300 Resize to 600, which grows to 600 + 75 + 10.
-    EXPECT_EQ(bytes.capacity, 685);
+    EXPECT_EQ(bytes.Capacity(), 685);
     EXPECT_EQ(Bytes(bytes), big);
 }
 
@@ -184,9 +184,9 @@ TEST(ConcatParts, OwnFirstPieceIsCutInPlace)
 {
     TextBuffer b(TextBuffer::NoShrink);
     Fill(b, "C:\\Zevrin 2\\");
-    char* block = b.data;
-    ConcatParts(b, 1, b.data, b.length - 1);
-    EXPECT_EQ(b.data, block);
+    char* block = b.Data();
+    ConcatParts(b, 1, b.Data(), b.Length() - 1);
+    EXPECT_EQ(b.Data(), block);
     EXPECT_EQ(Bytes(b), "C:\\Zevrin 2");
     EXPECT_TRUE(Terminated(b));
 }
@@ -195,12 +195,12 @@ TEST(ConcatParts, AliasingPieceBuildsInANewBlock)
 {
     TextBuffer b;
     Fill(b, "abc");
-    char* block = b.data;
-    ConcatParts(b, 2, "x-", -1, b.data, b.length);
-    EXPECT_NE(b.data, block);
+    char* block = b.Data();
+    ConcatParts(b, 2, "x-", -1, b.Data(), b.Length());
+    EXPECT_NE(b.Data(), block);
     EXPECT_EQ(Bytes(b), "x-abc");
     EXPECT_TRUE(Terminated(b));
 
-    ConcatParts(b, 2, b.data, 1, b.data + 2, 3);  // first in place, second aliases
+    ConcatParts(b, 2, b.Data(), 1, b.Data() + 2, 3);  // first in place, second aliases
     EXPECT_EQ(Bytes(b), "xabc");
 }

@@ -1,5 +1,4 @@
 #include "paths/path_token.h"
-#include "paths/destination_rules.h"
 
 #include <gtest/gtest.h>
 

@@ -17,16 +17,16 @@ TEST(SelfReference, AppendPrependAndPrependTextDouble)
     EXPECT_EQ(Bytes(a), "abab");
 
     Fill(a, "ab");  // exact block: prepending its own text takes a new block
-    a.PrependText(a.data);
+    a.PrependText(a.Data());
     EXPECT_EQ(Bytes(a), "abab");
     EXPECT_TRUE(Terminated(a));
 
     TextBuffer roomy(TextBuffer::NoShrink);
     roomy.ResizeDiscard(64);
     roomy.AssignText("ab");
-    char* block = roomy.data;
-    roomy.PrependText(roomy.data);  // block stays: front already holds the bytes after the move
-    EXPECT_EQ(roomy.data, block);
+    char* block = roomy.Data();
+    roomy.PrependText(roomy.Data());  // block stays: front already holds the bytes after the move
+    EXPECT_EQ(roomy.Data(), block);
     EXPECT_EQ(Bytes(roomy), "abab");
     EXPECT_TRUE(Terminated(roomy));
 }
@@ -35,8 +35,8 @@ TEST(SelfReference, AppendTextOfOwnTextAcrossAReallocation)
 {
     TextBuffer a;
     Fill(a, "0123456789");
-    for (int i = 0; i < 6; ++i) a.AppendText(a.data);
-    EXPECT_EQ(a.length, 640);
+    for (int i = 0; i < 6; ++i) a.AppendText(a.Data());
+    EXPECT_EQ(a.Length(), 640);
     std::string expected;
     for (int i = 0; i < 64; ++i) expected += "0123456789";
     EXPECT_EQ(Bytes(a), expected);
@@ -47,10 +47,10 @@ TEST(SelfReference, AssignAndAssignTextOfItselfChangeNothing)
 {
     TextBuffer a;
     Fill(a, "same");
-    char* block = a.data;
+    char* block = a.Data();
     a.Assign(a);
-    a.AssignText(a.data);
-    EXPECT_EQ(a.data, block);
+    a.AssignText(a.Data());
+    EXPECT_EQ(a.Data(), block);
     EXPECT_EQ(Bytes(a), "same");
 }
 
@@ -61,14 +61,14 @@ TEST(SelfReference, AssignConcatWithItselfOrItsText)
     a.AssignConcat(a, "y");  // b is this buffer: AppendText
     EXPECT_EQ(Bytes(a), "xy");
     Fill(b, "pre-");
-    a.AssignConcat(b, a.data);  // text is the own text: Prepend b
+    a.AssignConcat(b, a.Data());  // text is the own text: Prepend b
     EXPECT_EQ(Bytes(a), "pre-xy");
     EXPECT_TRUE(Terminated(a));
 
     Fill(a, "C:\\Dir");
-    a.AssignConcatText(a.data, "\\sub");
+    a.AssignConcatText(a.Data(), "\\sub");
     EXPECT_EQ(Bytes(a), "C:\\Dir\\sub");
-    a.AssignConcatText("D:", a.data);
+    a.AssignConcatText("D:", a.Data());
     EXPECT_EQ(Bytes(a), "D:C:\\Dir\\sub");
     EXPECT_TRUE(Terminated(a));
 }
@@ -83,11 +83,11 @@ TEST(SelfReference, CopyPartOfItselfInBothBlockCases)
 
     TextBuffer big;
     big.ResizeDiscard(400);
-    memset(big.data, 'z', 400);
-    memcpy(big.data + 390, "0123456789", 10);
+    memset(big.Data(), 'z', 400);
+    memcpy(big.Data() + 390, "0123456789", 10);
     big.CopyPart(big, 390, -1, false);  // 400 > 70: a new block; the part comes from the old one
     EXPECT_EQ(Bytes(big), "0123456789");
-    EXPECT_EQ(big.capacity, 10 + 1 + 10);
+    EXPECT_EQ(big.Capacity(), 10 + 1 + 10);
     EXPECT_TRUE(Terminated(big));
 
     big.CopyPart(big, 8, 5, true);  // appending a part of itself: safe, if never used

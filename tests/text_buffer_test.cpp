@@ -6,11 +6,11 @@ TEST(GrowthPolicy, FirstBlockIsExactThenGrowsByAnEighthPlusTen)
 {
     TextBuffer b;
     b.ResizeDiscard(7);
-    EXPECT_EQ(b.capacity, 7);
-    EXPECT_EQ(b.length, 7);
+    EXPECT_EQ(b.Capacity(), 7);
+    EXPECT_EQ(b.Length(), 7);
     EXPECT_TRUE(Terminated(b));
     b.Resize(8);
-    EXPECT_EQ(b.capacity, 8 + 1 + 10);
+    EXPECT_EQ(b.Capacity(), 8 + 1 + 10);
     EXPECT_TRUE(Terminated(b));
 }
 
@@ -19,16 +19,16 @@ TEST(GrowthPolicy, ShrinkTestIsStrictAndNoShrinkKeepsTheBlock)
     TextBuffer plain;
     plain.ResizeDiscard(300);
     plain.Resize(125);  // 300 > 2*125+50 is false: the block stays
-    EXPECT_EQ(plain.capacity, 300);
+    EXPECT_EQ(plain.Capacity(), 300);
     plain.Resize(100);  // 300 > 250: a new block of 100 + 12 + 10
-    EXPECT_EQ(plain.capacity, 122);
+    EXPECT_EQ(plain.Capacity(), 122);
 
     TextBuffer keep(TextBuffer::NoShrink);
     keep.ResizeDiscard(300);
     keep.Resize(100);
-    EXPECT_EQ(keep.capacity, 300);
+    EXPECT_EQ(keep.Capacity(), 300);
     keep.ResizeDiscard(0);
-    EXPECT_EQ(keep.capacity, 300);
+    EXPECT_EQ(keep.Capacity(), 300);
     EXPECT_TRUE(Terminated(keep));
 }
 
@@ -36,22 +36,22 @@ TEST(GrowthPolicy, LargeSlackAddsAThousandAndShrinksOnlyPastFiveThousand)
 {
     TextBuffer b(TextBuffer::LargeSlack);
     b.ResizeDiscard(100);
-    EXPECT_EQ(b.capacity, 100);
+    EXPECT_EQ(b.Capacity(), 100);
     b.Resize(2000);
-    EXPECT_EQ(b.capacity, 2000 + 250 + 1000);
+    EXPECT_EQ(b.Capacity(), 2000 + 250 + 1000);
     b.Resize(0);
-    EXPECT_EQ(b.capacity, 3250);  // 3250 > 5000 is false
+    EXPECT_EQ(b.Capacity(), 3250);  // 3250 > 5000 is false
     b.ResizeDiscard(10000);
-    EXPECT_EQ(b.capacity, 10000 + 1250 + 1000);
+    EXPECT_EQ(b.Capacity(), 10000 + 1250 + 1000);
     b.Resize(100);  // 11250 > 5200: shrinks to 100 + 12 + 1000
-    EXPECT_EQ(b.capacity, 1112);
+    EXPECT_EQ(b.Capacity(), 1112);
 
     TextBuffer both(TextBuffer::LargeSlack | TextBuffer::NoShrink);
     both.ResizeDiscard(10);
     both.Resize(11);
-    EXPECT_EQ(both.capacity, 11 + 1 + 1000);
+    EXPECT_EQ(both.Capacity(), 11 + 1 + 1000);
     both.Resize(0);
-    EXPECT_EQ(both.capacity, 1012);
+    EXPECT_EQ(both.Capacity(), 1012);
 }
 
 TEST(GrowthPolicy, ResizeKeepsTextResizeDiscardMayNot)
@@ -59,8 +59,8 @@ TEST(GrowthPolicy, ResizeKeepsTextResizeDiscardMayNot)
     TextBuffer b;
     Fill(b, "abcdef");
     b.Resize(200);
-    EXPECT_EQ(std::string(b.data, 6), "abcdef");
-    EXPECT_EQ(b.length, 200);
+    EXPECT_EQ(std::string(b.Data(), 6), "abcdef");
+    EXPECT_EQ(b.Length(), 200);
     EXPECT_TRUE(Terminated(b));
     b.Resize(3);
     EXPECT_EQ(Bytes(b), "abc");
@@ -73,16 +73,16 @@ TEST(GrowthPolicy, ResizeDetachHandsTheOldBlockToTheCaller)
     char* old;
     EXPECT_TRUE(b.ResizeDetach(4, false, &old));  // no block before counts as new
     EXPECT_EQ(old, nullptr);
-    memcpy(b.data, "wxyz", 4);
-    char* first = b.data;
+    memcpy(b.Data(), "wxyz", 4);
+    char* first = b.Data();
     EXPECT_FALSE(b.ResizeDetach(2, false, &old));
     EXPECT_EQ(old, nullptr);
-    EXPECT_EQ(b.data, first);
+    EXPECT_EQ(b.Data(), first);
     EXPECT_TRUE(b.ResizeDetach(50, true, &old));
     ASSERT_EQ(old, first);
     EXPECT_EQ(std::string(old, 2), "wx");  // still readable until the caller frees it
     TextBuffer::FreeBlock(old);
-    EXPECT_EQ(b.length, 50);
+    EXPECT_EQ(b.Length(), 50);
 }
 
 TEST(TextBuffer, ReleaseKeepsFlags)
@@ -90,10 +90,10 @@ TEST(TextBuffer, ReleaseKeepsFlags)
     TextBuffer b(TextBuffer::NoShrink);
     Fill(b, "abc");
     b.Release();
-    EXPECT_EQ(b.data, nullptr);
-    EXPECT_EQ(b.length, 0);
-    EXPECT_EQ(b.capacity, 0);
-    EXPECT_EQ(b.flags, TextBuffer::NoShrink);
+    EXPECT_EQ(b.Data(), nullptr);
+    EXPECT_EQ(b.Length(), 0);
+    EXPECT_EQ(b.Capacity(), 0);
+    EXPECT_EQ(b.Flags(), TextBuffer::NoShrink);
 }
 
 TEST(TextBuffer, Reserve)
@@ -103,12 +103,12 @@ TEST(TextBuffer, Reserve)
     Fill(b, "abc");
     b.Reserve(10, TextBuffer::ReserveKeepText);
     EXPECT_EQ(Bytes(b), "abc");
-    EXPECT_GE(b.capacity, 10);
+    EXPECT_GE(b.Capacity(), 10);
     EXPECT_TRUE(Terminated(b));
 
     b.Reserve(10, TextBuffer::ReserveKeepText | TextBuffer::ReserveSetLength);
-    EXPECT_EQ(b.length, 10);
-    EXPECT_EQ(std::string(b.data, 3), "abc");
+    EXPECT_EQ(b.Length(), 10);
+    EXPECT_EQ(std::string(b.Data(), 3), "abc");
     EXPECT_TRUE(Terminated(b));
 
     Fill(b, "abc");
@@ -116,18 +116,18 @@ TEST(TextBuffer, Reserve)
     EXPECT_EQ(Bytes(b), "ab");
 
     char* room = b.Reserve(260, 0);
-    EXPECT_EQ(room, b.data);
-    EXPECT_EQ(b.length, 0);
-    EXPECT_GE(b.capacity, 260);
+    EXPECT_EQ(room, b.Data());
+    EXPECT_EQ(b.Length(), 0);
+    EXPECT_GE(b.Capacity(), 260);
     EXPECT_EQ(room[0], 0);
     EXPECT_EQ(room[1], 0);
 
     b.Reserve(20, TextBuffer::ReserveSetLength);
-    EXPECT_EQ(b.length, 20);
+    EXPECT_EQ(b.Length(), 20);
 
     Fill(b, "hello");
     b.Reserve(-1, 0);  // trims the block to the text
-    EXPECT_EQ(b.capacity, 5);
+    EXPECT_EQ(b.Capacity(), 5);
     EXPECT_EQ(Bytes(b), "hello");
     EXPECT_TRUE(Terminated(b));
 }
@@ -136,33 +136,33 @@ TEST(TextBuffer, SetLength)
 {
     TextBuffer none;
     none.SetLength(5, true);  // nothing at all without capacity
-    EXPECT_EQ(none.data, nullptr);
+    EXPECT_EQ(none.Data(), nullptr);
 
     TextBuffer b;
     char* room = b.Reserve(300, 0);
     strcpy(room, "ab");
     b.SetLength(-1, true);
-    EXPECT_EQ(b.length, 2);
+    EXPECT_EQ(b.Length(), 2);
     b.SetLength(500, true);
-    EXPECT_EQ(b.length, 300);
-    EXPECT_EQ(b.capacity, 300);
+    EXPECT_EQ(b.Length(), 300);
+    EXPECT_EQ(b.Capacity(), 300);
     EXPECT_TRUE(Terminated(b));
 
-    memset(b.data, 'x', 301);  // no zero among positions 0..capacity
+    memset(b.Data(), 'x', 301);  // no zero among positions 0..Capacity()
     b.SetLength(-1, false);
-    EXPECT_EQ(b.length, 300);
+    EXPECT_EQ(b.Length(), 300);
     EXPECT_TRUE(Terminated(b));
 
     b.SetLength(10, false);  // without keep block the block shrinks by the policy
-    EXPECT_EQ(b.length, 10);
-    EXPECT_EQ(b.capacity, 10 + 1 + 10);
+    EXPECT_EQ(b.Length(), 10);
+    EXPECT_EQ(b.Capacity(), 10 + 1 + 10);
     EXPECT_TRUE(Terminated(b));
 
     TextBuffer keep(TextBuffer::NoShrink);
     keep.Reserve(300, 0);
     keep.SetLength(3, false);
-    EXPECT_EQ(keep.capacity, 300);
-    EXPECT_EQ(keep.length, 3);
+    EXPECT_EQ(keep.Capacity(), 300);
+    EXPECT_EQ(keep.Length(), 3);
 }
 
 TEST(TextBuffer, Comparisons)
@@ -208,17 +208,17 @@ TEST(TextBuffer, AssignAndAppend)
 
     TextBuffer none;
     b.Assign(none);  // a buffer without a block makes this one release its block
-    EXPECT_EQ(b.data, nullptr);
+    EXPECT_EQ(b.Data(), nullptr);
 
     b.AssignText("x");
     b.AssignText(nullptr);
-    EXPECT_EQ(b.data, nullptr);
+    EXPECT_EQ(b.Data(), nullptr);
 
     b.AppendText(nullptr);
-    EXPECT_EQ(b.data, nullptr);
+    EXPECT_EQ(b.Data(), nullptr);
     b.AppendText("");  // Resize to 0 still takes a block
-    ASSERT_NE(b.data, nullptr);
-    EXPECT_EQ(b.length, 0);
+    ASSERT_NE(b.Data(), nullptr);
+    EXPECT_EQ(b.Length(), 0);
     EXPECT_TRUE(Terminated(b));
 
     TextBuffer empty;
@@ -234,12 +234,12 @@ TEST(TextBuffer, AppendingAListLineByLineGrowsRarely)
     const char* last = nullptr;
     for (int i = 0; i < 1000; ++i) {
         list.AppendText("Help\\zv.chm\r\n");
-        if (list.data != last) {
+        if (list.Data() != last) {
             ++blocks;
-            last = list.data;
+            last = list.Data();
         }
     }
-    EXPECT_EQ(list.length, 13000);
+    EXPECT_EQ(list.Length(), 13000);
     EXPECT_TRUE(Terminated(list));
     // Capacity follows n + n/8 + 10 at each growth: the number of reallocations is logarithmic.
     EXPECT_LT(blocks, 60);
@@ -262,9 +262,9 @@ TEST(TextBuffer, PrependAndPrependText)
     TextBuffer roomy(TextBuffer::NoShrink);
     roomy.ResizeDiscard(100);
     roomy.AssignText("tail");
-    char* block = roomy.data;
+    char* block = roomy.Data();
     roomy.PrependText("head-");
-    EXPECT_EQ(roomy.data, block);
+    EXPECT_EQ(roomy.Data(), block);
     EXPECT_EQ(Bytes(roomy), "head-tail");
     EXPECT_TRUE(Terminated(roomy));
 
@@ -280,7 +280,7 @@ TEST(TextBuffer, CopyPart)
     Fill(dst, "keep");
     dst.CopyPart(src, 5, -1, false);
     EXPECT_EQ(Bytes(dst), "");
-    ASSERT_NE(dst.data, nullptr);
+    ASSERT_NE(dst.Data(), nullptr);
 
     Fill(src, "abcd");
     dst.CopyPart(src, -2, 2, false);
@@ -306,19 +306,19 @@ TEST(TextBuffer, AssignConcatAndAssignConcatText)
 
     TextBuffer none;
     a.AssignConcat(none, nullptr);  // nothing to store: the block is released
-    EXPECT_EQ(a.data, nullptr);
+    EXPECT_EQ(a.Data(), nullptr);
     a.AssignConcat(none, "q");
     EXPECT_EQ(Bytes(a), "q");
     TextBuffer fresh, none2;
     fresh.AssignConcat(none2, nullptr);  // both without blocks: AppendText of null, no block
-    EXPECT_EQ(fresh.data, nullptr);
+    EXPECT_EQ(fresh.Data(), nullptr);
 
     a.AssignConcatText("C:\\Dir", "\\file");
     EXPECT_EQ(Bytes(a), "C:\\Dir\\file");
     a.AssignConcatText(nullptr, "b");
     EXPECT_EQ(Bytes(a), "b");
     a.AssignConcatText(nullptr, nullptr);
-    EXPECT_EQ(a.data, nullptr);
+    EXPECT_EQ(a.Data(), nullptr);
     EXPECT_TRUE(Terminated(a));
 }
 
@@ -335,28 +335,28 @@ TEST(TextBuffer, TrimEnd)
     EXPECT_EQ(Bytes(b), "abc");
 
     Fill(b, "\\\\\\");
-    char* block = b.data;
+    char* block = b.Data();
     b.TrimEnd('\\');
-    EXPECT_EQ(b.length, 0);
-    EXPECT_EQ(b.data, block);
+    EXPECT_EQ(b.Length(), 0);
+    EXPECT_EQ(b.Data(), block);
     EXPECT_TRUE(Terminated(b));
 
     Fill(b, "a\x80");  // bytes above 127 are not blanks
     b.TrimEnd(0);
-    EXPECT_EQ(b.length, 2);
+    EXPECT_EQ(b.Length(), 2);
 
     TextBuffer none;
     none.TrimEnd('\\');
-    EXPECT_EQ(none.data, nullptr);
+    EXPECT_EQ(none.Data(), nullptr);
 }
 
 TEST(TextBuffer, TextsWithZeroBytesKeepTheirLength)
 {
     TextBuffer a, b;
     a.ResizeDiscard(3);
-    memcpy(a.data, "a\0b", 3);
+    memcpy(a.Data(), "a\0b", 3);
     b.Assign(a).Append(a);
-    EXPECT_EQ(b.length, 6);
+    EXPECT_EQ(b.Length(), 6);
     EXPECT_EQ(Bytes(b), std::string("a\0ba\0b", 6));
     EXPECT_TRUE(Terminated(b));
 }

@@ -8,9 +8,8 @@
 #include <sstream>
 #include <string>
 
-#include "app/close_product.h"
-#include "app/globals.h"
-#include "app/wait_pump.h"
+#include "base/process_win32.h"
+#include "install/waiting.h"
 #include "tests/win/import_patch.h"
 #include "tests/win/process.h"
 
@@ -58,7 +57,7 @@ int userMessagesDispatched;
 LRESULT CALLBACK DialogStandIn(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_TIMER) {
-        if (wParam == PUMP_TIMER_ID) ++timerTicksDispatched;
+        if (wParam == kPumpTimerId) ++timerTicksDispatched;
         else ++otherTicksDispatched;
         return 0;
     }
@@ -88,7 +87,7 @@ protected:
     }
     void TearDown() override
     {
-        KillTimer(CurrentDialog, PUMP_TIMER_ID);
+        KillTimer(CurrentDialog, kPumpTimerId);
         DestroyWindow(CurrentDialog);
         MSG m;
         while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
@@ -233,7 +232,7 @@ TEST_F(ClosingTest, TimedWaitPumpsForItsTime)
     EXPECT_LT(elapsed, 2000u);
     EXPECT_EQ(userMessagesDispatched, 1);
     EXPECT_EQ(timerTicksDispatched, 0);
-    EXPECT_FALSE(KillTimer(CurrentDialog, PUMP_TIMER_ID)) << "the tick that ended the wait killed the timer";
+    EXPECT_FALSE(KillTimer(CurrentDialog, kPumpTimerId)) << "the tick that ended the wait killed the timer";
 }
 
 TEST_F(ClosingTest, QuitDuringATimedWaitEndsItAndIsPostedAgain)
@@ -245,13 +244,13 @@ TEST_F(ClosingTest, QuitDuringATimedWaitEndsItAndIsPostedAgain)
     MSG m;
     ASSERT_TRUE(PeekMessageA(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(m.wParam, 7u);
-    EXPECT_TRUE(KillTimer(CurrentDialog, PUMP_TIMER_ID)) << "a wait ended by WM_QUIT leaves its timer running";
+    EXPECT_TRUE(KillTimer(CurrentDialog, kPumpTimerId)) << "a wait ended by WM_QUIT leaves its timer running";
 }
 
 TEST_F(ClosingTest, PumpTimerTickIsNotDispatchedWhicheverWindowItNames)
 {
     PostMessageA(CurrentDialog, WM_TIMER, 77, 0);
-    PostMessageA(CurrentDialog, WM_TIMER, PUMP_TIMER_ID, 0);
+    PostMessageA(CurrentDialog, WM_TIMER, kPumpTimerId, 0);
     const ULONGLONG start = Now();
     WaitAndPump(10000);
     EXPECT_LT(Now() - start, 1000u);
@@ -260,7 +259,7 @@ TEST_F(ClosingTest, PumpTimerTickIsNotDispatchedWhicheverWindowItNames)
 
     HWND other = CreateWindowExA(0, "ZvTestDialog", "other", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
                                  GetModuleHandleA(nullptr), nullptr);
-    PostMessageA(other, WM_TIMER, PUMP_TIMER_ID, 0);
+    PostMessageA(other, WM_TIMER, kPumpTimerId, 0);
     const ULONGLONG again = Now();
     WaitAndPump(10000);
     EXPECT_LT(Now() - again, 1000u);

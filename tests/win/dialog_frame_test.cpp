@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "app/dialogs.h"
-#include "app/globals.h"
+#include "base/process_win32.h"
 #include "res/resource.h"
 #include "tests/win/dialog_automation.h"
 #include "tests/win/setup_module.h"

@@ -84,48 +84,12 @@ bool FolderExists(const std::string& path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-namespace {
-
-HHOOK guardHook;
-int guardCount;
-std::string guardTexts;
-
-void CALLBACK CancelDialog(HWND window, UINT, UINT_PTR id, DWORD)
-{
-    KillTimer(window, id);
-    PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
-    PostMessageA(window, WM_CLOSE, 0, 0);
-}
-
-LRESULT CALLBACK WatchDialogs(int code, WPARAM wParam, LPARAM lParam)
-{
-    if (code == HCBT_ACTIVATE) {
-        HWND window = reinterpret_cast<HWND>(wParam);
-        if (ClassOf(window) == "#32770") {
-            ++guardCount;
-            char text[512] = {};
-            GetDlgItemTextA(window, 0xFFFF, text, sizeof text);
-            guardTexts += WindowText(window) + ": " + text + "\n";
-            SetTimer(window, 0x7A02, 0, CancelDialog);
-        }
-    }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-}  // namespace
-
 UnexpectedDialogs::UnexpectedDialogs()
+    : watcher_([this](HWND box) {
+          ++count_;
+          texts_ += WindowText(box) + ": " + MessageBoxText(box) + "\n";
+          PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
+          PostMessageA(box, WM_CLOSE, 0, 0);
+      })
 {
-    guardCount = 0;
-    guardTexts.clear();
-    guardHook = SetWindowsHookExA(WH_CBT, WatchDialogs, nullptr, GetCurrentThreadId());
 }
-
-UnexpectedDialogs::~UnexpectedDialogs()
-{
-    if (guardHook) UnhookWindowsHookEx(guardHook);
-    guardHook = nullptr;
-}
-
-int UnexpectedDialogs::Count() const { return guardCount; }
-std::string UnexpectedDialogs::Texts() const { return guardTexts; }

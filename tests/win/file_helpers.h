@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "tests/win/dialog_automation.h"
+
 void RemoveTree(const std::string& path);
 void MakeFolder(const std::string& path);
 // Writes the file and sets its last-write time (a FILETIME value) when `stamp` is not 0.
@@ -19,9 +21,13 @@ bool FolderExists(const std::string& path);
 class UnexpectedDialogs {
 public:
     UnexpectedDialogs();
-    ~UnexpectedDialogs();
     UnexpectedDialogs(const UnexpectedDialogs&) = delete;
     UnexpectedDialogs& operator=(const UnexpectedDialogs&) = delete;
-    int Count() const;
-    std::string Texts() const;
+    int Count() const { return count_; }
+    std::string Texts() const { return texts_; }
+
+private:
+    int count_ = 0;
+    std::string texts_;
+    DialogWatcher watcher_;
 };

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/dialogs.h"
-#include "app/globals.h"
+#include "base/process_win32.h"
 #include "res/resource.h"
 #include "tests/win/file_helpers.h"
 #include "tests/win/registry_fixture.h"

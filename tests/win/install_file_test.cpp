@@ -7,8 +7,7 @@
 
 #include <string>
 
-#include "app/globals.h"
-#include "install/file_finder.h"
+#include "base/process_win32.h"
 #include "install/install_file.h"
 #include "install/shell_ops.h"
 #include "tests/buffer_checks.h"
@@ -83,8 +82,8 @@ TEST_F(InstallFileTest, SkipWhenPresentCopiesNothingAndSkipsTheDrain)
     WriteTextFile(Dst("zvrecwin.txt"), "user's own", kOld);
     EXPECT_EQ(InstallFile("zvrecwin.txt", false, false, true), 0);
     EXPECT_EQ(ReadTextFile(Dst("zvrecwin.txt")), "user's own");
-    EXPECT_EQ(ReplacedFiles.length, 0);
-    EXPECT_EQ(CopiedAsNewFiles.length, 0);
+    EXPECT_EQ(ReplacedFiles.Length(), 0);
+    EXPECT_EQ(CopiedAsNewFiles.Length(), 0);
     EXPECT_FALSE(DrainRan());
 
     // Missing: copied.
@@ -101,7 +100,7 @@ TEST_F(InstallFileTest, BackupOldWithEqualTimeAndSizeDoesNothing)
     EXPECT_EQ(InstallFile("System.zvl", true, false, false), 0);
     EXPECT_EQ(ReadTextFile(Dst("System.zvl")), "BBBB");
     EXPECT_FALSE(FolderExists(Dst("Backup")));
-    EXPECT_EQ(ReplacedFiles.length, 0);
+    EXPECT_EQ(ReplacedFiles.Length(), 0);
     EXPECT_FALSE(DrainRan());
 }
 
@@ -147,7 +146,7 @@ TEST_F(InstallFileTest, CopyAsNewKeepsTheInstalledFileAndPutsTheNewOneBeside)
     EXPECT_EQ(ReadTextFile(Dst("List.zvl")), "user's list");
     EXPECT_EQ(ReadTextFile(Dst("Copy of List.zvl")), "shipped list");
     EXPECT_EQ(Bytes(CopiedAsNewFiles), "List.zvl\r\n");
-    EXPECT_EQ(ReplacedFiles.length, 0);
+    EXPECT_EQ(ReplacedFiles.Length(), 0);
 
     // A second install beside both: the next free name, nothing overwritten.
     EXPECT_EQ(InstallFile("List.zvl", false, true, false), 0);
@@ -169,8 +168,8 @@ TEST_F(InstallFileTest, EitherPolicyWithNothingInstalledIsAPlainCopy)
     EXPECT_EQ(InstallFile("System.zvl", true, false, false), 0);
     EXPECT_EQ(ReadTextFile(Dst("List.zvl")), "list");
     EXPECT_EQ(ReadTextFile(Dst("System.zvl")), "system");
-    EXPECT_EQ(ReplacedFiles.length, 0);
-    EXPECT_EQ(CopiedAsNewFiles.length, 0);
+    EXPECT_EQ(ReplacedFiles.Length(), 0);
+    EXPECT_EQ(CopiedAsNewFiles.Length(), 0);
     EXPECT_FALSE(FolderExists(Dst("Backup")));
 }
 
@@ -210,10 +209,10 @@ TEST_F(InstallFileTest, AFailedBackupMoveLeavesTheUsersFileAlone)
     WriteTextFile(Dst("Backup"), "a file in the way", kOld);
     WriteTextFile(Src("System.zvl"), "shipped", kNew);
     WriteTextFile(Dst("System.zvl"), "user's work", kOld);
-    EXPECT_EQ(InstallFile("System.zvl", true, false, false), INSTALL_BACKUP_FAILED);
+    EXPECT_EQ(InstallFile("System.zvl", true, false, false), kInstallBackupFailed);
     EXPECT_EQ(ReadTextFile(Dst("System.zvl")), "user's work");
     EXPECT_EQ(ReadTextFile(Dst("Backup")), "a file in the way");
-    EXPECT_EQ(ReplacedFiles.length, 0);
+    EXPECT_EQ(ReplacedFiles.Length(), 0);
     EXPECT_EQ(Bytes(KeptFiles), "System.zvl\r\n");
     DeleteFileA(Dst("Backup").c_str());
 
@@ -225,7 +224,7 @@ TEST_F(InstallFileTest, AFailedBackupMoveLeavesTheUsersFileAlone)
         const int result = InstallFile("System.zvl", true, false, false);
         EXPECT_NE(result, 0) << "shell answered " << answer;
         EXPECT_EQ(ReadTextFile(Dst("System.zvl")), "user's work");
-        EXPECT_EQ(ReplacedFiles.length, 0);
+        EXPECT_EQ(ReplacedFiles.Length(), 0);
     }
     EXPECT_EQ(Bytes(KeptFiles), "System.zvl\r\nSystem.zvl\r\nSystem.zvl\r\n");
 
@@ -235,7 +234,7 @@ TEST_F(InstallFileTest, AFailedBackupMoveLeavesTheUsersFileAlone)
     copyAnswer = ERROR_ACCESS_DENIED;
     EXPECT_NE(InstallFile("List.zvl", false, true, false), 0);
     copyAnswer = 0;
-    EXPECT_EQ(CopiedAsNewFiles.length, 0);
+    EXPECT_EQ(CopiedAsNewFiles.Length(), 0);
 }
 
 TEST_F(InstallFileTest, FileHeldOpenByAnotherProcessIsNeverLost)
@@ -261,7 +260,7 @@ TEST_F(InstallFileTest, FileHeldOpenByAnotherProcessIsNeverLost)
         GTEST_SKIP() << "Wine 8 moves a file that another process holds open without sharing (Windows refuses)";
     }
     EXPECT_NE(result, 0);
-    EXPECT_EQ(ReplacedFiles.length, 0);
+    EXPECT_EQ(ReplacedFiles.Length(), 0);
 }
 
 TEST_F(InstallFileTest, BadNamesAndFilesGiveAResultAndLoseNothing)
@@ -294,9 +293,9 @@ TEST_F(InstallFileTest, BadNamesAndFilesGiveAResultAndLoseNothing)
     EXPECT_EQ(ReadTextFile(Dst(longName)), "long");
     WriteTextFile(Src(longName), "longer", kNew + 1);
     // No copy name fits: the installed file is kept and nothing is listed.
-    EXPECT_EQ(InstallFile(longName.c_str(), false, true, false), INSTALL_NO_FREE_NAME);
+    EXPECT_EQ(InstallFile(longName.c_str(), false, true, false), kInstallNoFreeName);
     EXPECT_EQ(ReadTextFile(Dst(longName)), "long");
-    EXPECT_EQ(CopiedAsNewFiles.length, 0);
+    EXPECT_EQ(CopiedAsNewFiles.Length(), 0);
 }
 
 TEST(FileFinder, ContinuationAndKinds)

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/globals.h"
+#include "base/process_win32.h"
 #include "base/format.h"
 #include "tests/buffer_checks.h"
 #include "tests/win/dialog_automation.h"
@@ -22,9 +22,7 @@ Seen ShowAndAnswer(int button, unsigned type, const char* caption, const char* f
     Seen seen;
     WhenNextDialogShows([&](HWND box) {
         seen.caption = WindowText(box);
-        char text[4096] = {};
-        GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-        seen.text = text;
+        seen.text = MessageBoxText(box);
         PostMessageA(box, WM_COMMAND, button, 0);
     });
     *result = ShowMessage(type, caption, format, arg);

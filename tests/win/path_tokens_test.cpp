@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
+#include "base/process_win32.h"
 #include "paths/special_folders.h"
 #include "tests/buffer_checks.h"
 #include "tests/win/import_patch.h"
@@ -19,7 +19,7 @@ std::string Expand(const char* path)
 {
     TextBuffer b;
     const char* result = ExpandPathTokens(b, path);
-    EXPECT_EQ(result, b.data) << path;
+    EXPECT_EQ(result, b.Data()) << path;
     EXPECT_TRUE(Terminated(b));
     return Bytes(b);
 }
@@ -123,10 +123,10 @@ TEST(PathTokens, ReturnContract)
 {
     TextBuffer b;
     Fill(b, "keep");
-    char* block = b.data;
+    char* block = b.Data();
     const char* plain = "C:\\Data";
     EXPECT_EQ(ExpandPathTokens(b, plain), plain) << "the very same pointer";
-    EXPECT_EQ(b.data, block);
+    EXPECT_EQ(b.Data(), block);
     EXPECT_EQ(Bytes(b), "keep");
 
     EXPECT_EQ(ExpandPathTokens(b, nullptr), block) << "in place without a token: the buffer's own text";
@@ -138,7 +138,7 @@ TEST(PathTokens, ReturnContract)
     Fill(b, "$Windows$\\win.ini");
     EXPECT_EQ(std::string(ExpandPathTokens(b, nullptr)), Windows() + "\\win.ini");
     Fill(b, "$NoSuch$\\x");
-    EXPECT_EQ(std::string(ExpandPathTokens(b, b.data)), "$NoSuch");
+    EXPECT_EQ(std::string(ExpandPathTokens(b, b.Data())), "$NoSuch");
     Fill(b, "%WINDIR%\\y");
     EXPECT_EQ(std::string(ExpandPathTokens(b, nullptr)), Windows() + "\\y");
 }
@@ -228,7 +228,7 @@ TEST(PathTokens, GetSpecialFolderReplacesTheTarget)
     TextBuffer b;
     Fill(b, "old text");
     EXPECT_FALSE(GetSpecialFolder("NoSuchFolderAnywhere", b));
-    EXPECT_EQ(b.length, 0);
+    EXPECT_EQ(b.Length(), 0);
     Fill(b, "old text");
     EXPECT_TRUE(GetSpecialFolder("WINDOWS", b));
     EXPECT_EQ(Bytes(b), Windows());

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
+#include "base/process_win32.h"
 #include "registry/product_entries.h"
 #include "tests/win/import_patch.h"
 #include "tests/win/registry_fixture.h"

@@ -61,7 +61,7 @@ TEST_F(RegistryTest, LongValueIsReadWholeThroughOneSecondQuery)
 
     TextBuffer b;
     EXPECT_EQ(Read(b, "long"), 1001);
-    EXPECT_EQ(b.length, 1000);
+    EXPECT_EQ(b.Length(), 1000);
     EXPECT_EQ(Bytes(b), std::string(1000, 'L'));
     EXPECT_TRUE(Terminated(b));
     EXPECT_EQ(offered, (std::vector<DWORD>{300, 1001}));
@@ -94,13 +94,13 @@ TEST_F(RegistryTest, EmptyMissingAndOtherTypes)
 
     TextBuffer b;
     EXPECT_EQ(Read(b, "empty"), 1);
-    EXPECT_EQ(b.length, 0);
-    ASSERT_NE(b.data, nullptr);
+    EXPECT_EQ(b.Length(), 0);
+    ASSERT_NE(b.Data(), nullptr);
 
     for (const char* name : {"dword", "binary", "multi", "expand", "missing"}) {
         TextBuffer none;
         EXPECT_EQ(Read(none, name), 0) << name;
-        EXPECT_EQ(none.data, nullptr) << name << ": no default leaves no block";
+        EXPECT_EQ(none.Data(), nullptr) << name << ": no default leaves no block";
         TextBuffer withDefault;
         EXPECT_EQ(Read(withDefault, name, "def"), 0) << name;
         EXPECT_EQ(Bytes(withDefault), "def") << name;
@@ -118,9 +118,9 @@ TEST_F(RegistryTest, DefaultMayBeTheBuffersOwnText)
     SetString(HKEY_CURRENT_USER, kTestKey, "other", "x");
     TextBuffer b;
     Fill(b, "C:\\Program Files\\Zevrin 2");
-    EXPECT_EQ(Read(b, "missing", b.data), 0);
+    EXPECT_EQ(Read(b, "missing", b.Data()), 0);
     EXPECT_EQ(Bytes(b), "C:\\Program Files\\Zevrin 2");
-    EXPECT_EQ(RegReadString(b, "Software\\NoSuchKeyAtAll", "x", b.data, HKEY_CURRENT_USER, REG_SZ), 0);
+    EXPECT_EQ(RegReadString(b, "Software\\NoSuchKeyAtAll", "x", b.Data(), HKEY_CURRENT_USER, REG_SZ), 0);
     EXPECT_EQ(Bytes(b), "C:\\Program Files\\Zevrin 2");
 }
 
@@ -162,12 +162,12 @@ TEST_F(RegistryTest, WriteUnderClassesRootCreatesTheWholeChain)
     SHDeleteKeyA(HKEY_CLASSES_ROOT, "zvlfile");
     TextBuffer command;
     Fill(command, "C:\\Zevrin 2\\zv.exe \"%1\"");
-    EXPECT_EQ(RegWriteValue(command, "zvlfile\\Shell\\Open\\command", "", HKEY_CLASSES_ROOT, REG_SZ), command.length + 1);
+    EXPECT_EQ(RegWriteValue(command, "zvlfile\\Shell\\Open\\command", "", HKEY_CLASSES_ROOT, REG_SZ), command.Length() + 1);
     for (const char* path : {"zvlfile", "zvlfile\\Shell", "zvlfile\\Shell\\Open", "zvlfile\\Shell\\Open\\command"})
         EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, path)) << path;
     TextBuffer back;
     EXPECT_EQ(RegReadString(back, "zvlfile\\Shell\\Open\\command", "", nullptr, HKEY_CLASSES_ROOT, REG_SZ),
-              command.length + 1);
+              command.Length() + 1);
     EXPECT_EQ(Bytes(back), Bytes(command));
     SHDeleteKeyA(HKEY_CLASSES_ROOT, "zvlfile");
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "zvlfile"));

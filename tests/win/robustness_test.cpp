@@ -9,9 +9,10 @@
 #include <string>
 
 #include "app/dialogs.h"
-#include "app/globals.h"
+#include "base/process_win32.h"
 #include "install/sequences.h"
 #include "res/resource.h"
+#include "tests/win/dialog_automation.h"
 #include "tests/win/file_helpers.h"
 #include "tests/win/import_patch.h"
 #include "tests/win/process.h"
@@ -53,19 +54,8 @@ BOOL WINAPI CountClose(HANDLE h)
     return closePatch->Original<decltype(&FindClose)>()(h);
 }
 
-HHOOK answerHook;
-void CALLBACK AnswerBox(HWND box, UINT, UINT_PTR id, DWORD)
-{
-    KillTimer(box, id);
-    PostMessageA(box, WM_COMMAND, GetDlgItem(box, IDNO) ? IDNO : IDOK, 0);
-}
-LRESULT CALLBACK WatchBoxes(int code, WPARAM wParam, LPARAM lParam)
-{
-    if (code == HCBT_ACTIVATE && ClassOf(reinterpret_cast<HWND>(wParam)) == "#32770" &&
-        reinterpret_cast<HWND>(wParam) != CurrentDialog)
-        SetTimer(reinterpret_cast<HWND>(wParam), 0x7A03, 0, AnswerBox);
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-}
+// Answers every box the sequences show: No to a question, OK otherwise.
+void AnswerBox(HWND box) { PostMessageA(box, WM_COMMAND, GetDlgItem(box, IDNO) ? IDNO : IDOK, 0); }
 
 struct Counts {
     int kernel;
@@ -93,7 +83,7 @@ TEST(Robustness, SequencesLeaveNoHandlesBehind)
     ASSERT_NE(dialog, nullptr);
     SetDlgItemTextA(dialog, IDC_DESTINATION, (kRoot + "\\Zevrin 2").c_str());
     CheckDlgButton(dialog, IDC_START_PRODUCT, BST_UNCHECKED);
-    answerHook = SetWindowsHookExA(WH_CBT, WatchBoxes, nullptr, GetCurrentThreadId());
+    DialogWatcher answers(AnswerBox, dialog);
     ImportPatch find("kernel32.dll", "FindFirstFileA", reinterpret_cast<void*>(CountFind));
     ImportPatch close("kernel32.dll", "FindClose", reinterpret_cast<void*>(CountClose));
     findPatch = &find;
@@ -119,7 +109,6 @@ TEST(Robustness, SequencesLeaveNoHandlesBehind)
     ReportFigure("kernel handles " + std::to_string(start.kernel) + " -> " + std::to_string(afterInstall.kernel) + " -> " +
                  std::to_string(afterSecond.kernel) + " -> " + std::to_string(end.kernel) + "; find handles opened " +
                  std::to_string(finds) + ", closed " + std::to_string(closes));
-    UnhookWindowsHookEx(answerHook);
     DestroyWindow(dialog);
     RemoveTree(kRoot);
     SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\Moravel");

@@ -103,7 +103,7 @@ TEST_F(ShortcutTest, OnlyTheTargetWhenNothingElseIsGiven)
 {
     const std::string link = kFolder + "\\Zevrin.lnk";
     const std::string target = kFolder + "\\Zevrin 2\\zv.exe";
-    EXPECT_EQ(CreateShortcut(link.c_str(), target.c_str(), nullptr, 0, nullptr, nullptr, 0), SHORTCUT_OK);
+    EXPECT_EQ(CreateShortcut(link.c_str(), target.c_str(), nullptr, 0, nullptr, nullptr, 0), kShortcutOk);
     const LinkContents read = ReadLink(link);
     ASSERT_TRUE(read.loaded);
     EXPECT_EQ(read.path, target);
@@ -119,7 +119,7 @@ TEST_F(ShortcutTest, TheUninstallLinkOfTheInstallSequence)
     const std::string link = kFolder + "\\Uninstall.lnk";
     const std::string setup = destination + "setup.exe";
     EXPECT_EQ(CreateShortcut(link.c_str(), setup.c_str(), setup.c_str(), 1, "uninstall", destination.c_str(), 0),
-              SHORTCUT_OK);
+              kShortcutOk);
     const LinkContents read = ReadLink(link);
     ASSERT_TRUE(read.loaded);
     EXPECT_EQ(read.path, setup);
@@ -131,7 +131,7 @@ TEST_F(ShortcutTest, TheUninstallLinkOfTheInstallSequence)
 
     // A hotkey, and a second save over the same file.
     const WORD hotkey = MAKEWORD('Z', HOTKEYF_CONTROL | HOTKEYF_ALT);
-    EXPECT_EQ(CreateShortcut(link.c_str(), setup.c_str(), nullptr, 0, "S", nullptr, hotkey), SHORTCUT_OK);
+    EXPECT_EQ(CreateShortcut(link.c_str(), setup.c_str(), nullptr, 0, "S", nullptr, hotkey), kShortcutOk);
     const LinkContents again = ReadLink(link);
     EXPECT_EQ(again.arguments, "S");
     EXPECT_EQ(again.hotkey, hotkey);
@@ -142,7 +142,7 @@ TEST_F(ShortcutTest, AMissingFolderGivesSixAndNoFile)
 {
     const std::string link = kFolder + "\\No Such Folder\\Zevrin.lnk";
     EXPECT_EQ(CreateShortcut(link.c_str(), (kFolder + "\\Zevrin 2\\zv.exe").c_str(), nullptr, 0, nullptr, nullptr, 0),
-              SHORTCUT_SAVE_FAILED);
+              kShortcutSaveFailed);
     EXPECT_FALSE(FileExists(link));
     EXPECT_FALSE(FolderExists(kFolder + "\\No Such Folder"));
 }
@@ -159,12 +159,12 @@ TEST_F(ShortcutTest, EveryFailureHasItsCodeWritesNothingAndReleasesBoth)
         int code;
         std::vector<std::string> releases;
     } cases[] = {
-        {FailCreate, SHORTCUT_CREATE_FAILED, {}},
-        {FailSetPath, SHORTCUT_SET_PATH_FAILED, {"link"}},
-        {FailSetPathSoftly, SHORTCUT_SET_PATH_FAILED, {"link"}},  // S_FALSE is no success here
-        {FailSetArguments, SHORTCUT_SET_ARGUMENTS_FAILED, {"link"}},
-        {FailQueryInterface, SHORTCUT_NO_PERSIST_FILE, {"link"}},
-        {FailNothing, SHORTCUT_OK, {"file", "link"}},
+        {FailCreate, kShortcutCreateFailed, {}},
+        {FailSetPath, kShortcutSetPathFailed, {"link"}},
+        {FailSetPathSoftly, kShortcutSetPathFailed, {"link"}},  // S_FALSE is no success here
+        {FailSetArguments, kShortcutSetArgumentsFailed, {"link"}},
+        {FailQueryInterface, kShortcutNoPersistFile, {"link"}},
+        {FailNothing, kShortcutOk, {"file", "link"}},
     };
     for (const Case& c : cases) {
         failure = c.failure;
@@ -173,7 +173,7 @@ TEST_F(ShortcutTest, EveryFailureHasItsCodeWritesNothingAndReleasesBoth)
         EXPECT_EQ(CreateShortcut(link.c_str(), target.c_str(), nullptr, 0, "x", nullptr, 0), c.code)
             << "failure " << c.failure;
         EXPECT_EQ(releases, c.releases) << "failure " << c.failure;
-        EXPECT_EQ(FileExists(link), c.code == SHORTCUT_OK) << "failure " << c.failure;
+        EXPECT_EQ(FileExists(link), c.code == kShortcutOk) << "failure " << c.failure;
     }
     failure = FailNothing;
 }

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/globals.h"
+#include "base/process_win32.h"
 
 int main(int argc, char** argv)
 {

@@ -9,23 +9,23 @@ TEST(ConvertToWide, AnsiTextBecomesUtf16WithAWideZero)
 {
     TextBuffer b;
     b.ConvertToWide("ab");
-    ASSERT_EQ(b.length, 4);
-    EXPECT_EQ(0, memcmp(b.data, "a\0b\0\0\0", 6));
+    ASSERT_EQ(b.Length(), 4);
+    EXPECT_EQ(0, memcmp(b.Data(), "a\0b\0\0\0", 6));
 
     b.ConvertToWide("");
-    EXPECT_EQ(b.length, 0);
+    EXPECT_EQ(b.Length(), 0);
     EXPECT_TRUE(Terminated(b));
 
     // Own text, with the block replaced: "C:\\Zevrin 2\\Zevrin.lnk" as the link's file name.
     Fill(b, "C:\\Zevrin 2\\Zevrin.lnk");
     const wchar_t* wide = reinterpret_cast<const wchar_t*>(b.ConvertToWide(nullptr));
-    EXPECT_EQ(b.length, 2 * 22);
+    EXPECT_EQ(b.Length(), 2 * 22);
     EXPECT_EQ(std::wstring(wide), L"C:\\Zevrin 2\\Zevrin.lnk");
     EXPECT_TRUE(Terminated(b));
 
     Fill(b, "xy");
-    b.ConvertToWide(b.data);
-    EXPECT_EQ(std::wstring(reinterpret_cast<const wchar_t*>(b.data)), L"xy");
+    b.ConvertToWide(b.Data());
+    EXPECT_EQ(std::wstring(reinterpret_cast<const wchar_t*>(b.Data())), L"xy");
 
     TextBuffer empty;
     EXPECT_EQ(empty.ConvertToWide(nullptr), nullptr);
@@ -38,7 +38,7 @@ TEST(LoadResourceString, NotesAreReadWholeNotCutAt100)
 {
     TextBuffer b;
     b.LoadResourceString(IDS_NOTES);
-    ASSERT_EQ(b.length, 424);
+    ASSERT_EQ(b.Length(), 424);
     const std::string notes = Bytes(b);
     EXPECT_EQ(notes.rfind("INFORMATION FOR ZV VERSION 1.x USERS\r\nIn this version", 0), 0u);
     EXPECT_NE(notes.find("delete \"List.ini\" and macro files in \"m\" subfolder."), std::string::npos);
@@ -53,23 +53,23 @@ TEST(LoadResourceString, ExactlyTheRoomReadsASecondTime)
 {
     TextBuffer b;
     b.LoadResourceString(200);  // 100 characters
-    EXPECT_EQ(b.length, 100);
-    EXPECT_EQ(b.capacity, 122);  // 11260 after the second load, then shrunk
+    EXPECT_EQ(b.Length(), 100);
+    EXPECT_EQ(b.Capacity(), 122);  // 11260 after the second load, then shrunk
     EXPECT_EQ(Bytes(b).substr(90), "0123456789");
 
     TextBuffer keep(TextBuffer::NoShrink);
     keep.LoadResourceString(200);
-    EXPECT_EQ(keep.capacity, 11260);
-    EXPECT_EQ(keep.length, 100);
+    EXPECT_EQ(keep.Capacity(), 11260);
+    EXPECT_EQ(keep.Length(), 100);
 
     TextBuffer one;
     one.LoadResourceString(201);  // 99 characters fit the first load
-    EXPECT_EQ(one.length, 99);
-    EXPECT_EQ(one.capacity, 100);  // 100 > 2*99 + 50 is false: no shrink
+    EXPECT_EQ(one.Length(), 99);
+    EXPECT_EQ(one.Capacity(), 100);  // 100 > 2*99 + 50 is false: no shrink
 
     TextBuffer missing;
     missing.LoadResourceString(999);
-    EXPECT_EQ(missing.length, 0);
+    EXPECT_EQ(missing.Length(), 0);
     EXPECT_TRUE(Terminated(missing));
 }
 

@@ -1,6 +1,0 @@
-#include "app/globals.h"
-
-HINSTANCE ModuleInstance;
-TextBuffer SourceFolder;
-TextBuffer DestinationFolder;
-HWND CurrentDialog;

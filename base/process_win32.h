@@ -1,0 +1,55 @@
+#pragma once
+// The process-wide state of setup.exe, all of it, and the two platform helpers every layer
+// shares. Who writes what, and when:
+//
+//   ModuleInstance     WinMain, once at start-up.
+//   SourceFolder       WinMain, once at start-up: the folder of the running setup.exe, ending
+//                      in a backslash; start-up also makes it the current directory.
+//   CurrentDialog      each dialog procedure at WM_INITDIALOG; never cleared. The owner of every
+//                      message box and the window whose caption shows progress.
+//   DestinationFolder  the install sequence, from the dialog's edit box at each OK: expanded,
+//                      made a full path, then given a trailing backslash. Read by every later
+//                      install step and by the product's registry entries.
+//   ReplacedFiles, CopiedAsNewFiles, KeptFiles
+//                      emptied by the install sequence before its copy phase; appended to by
+//                      InstallFile, a name and "\r\n" each; read by the install's summary.
+//   Finder             FindFile only: one open search for the whole process.
+//   NtMajorVersion     the install sequence, after the first file was copied.
+//
+// Everything runs on the one GUI thread; nothing here needs a lock.
+#include <windows.h>
+
+#include "base/text_buffer.h"
+
+extern HINSTANCE ModuleInstance;
+extern TextBuffer SourceFolder;
+extern TextBuffer DestinationFolder;
+extern HWND CurrentDialog;
+
+// Names whose installed file differed and was moved into Backup.
+extern TextBuffer ReplacedFiles;
+// Names whose installed file differed and was kept, the new one copied beside it.
+extern TextBuffer CopiedAsNewFiles;
+// Names whose installed file differed but could not be moved into Backup: it was kept, and the
+// new file was not copied.
+extern TextBuffer KeptFiles;
+
+struct FinderState {
+    HANDLE search = INVALID_HANDLE_VALUE;
+    WIN32_FIND_DATAA found;
+};
+extern FinderState Finder;
+
+// Windows NT major version, 0 until the install sequence has looked (and on other platforms).
+extern int NtMajorVersion;
+
+// Formats the message (base/format.h) and shows it in a message box owned by CurrentDialog;
+// returns the button that closed it.
+int ShowMessage(unsigned type, const char* caption, const char* format, ...);
+
+// The grow-and-retry call of every platform function that fills an area: fill(area, room,
+// context) returns the count it wrote, or the size it needs when that is more. MAX_PATH is
+// offered first; a larger need is offered once more, since a cut path would name some other
+// folder. A need that grew again, or a failure (0), gives the empty text.
+typedef DWORD (*FillFunction)(char* area, DWORD room, const void* context);
+void FillFromSystem(TextBuffer& target, FillFunction fill, const void* context = nullptr);

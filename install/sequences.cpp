@@ -1,0 +1,303 @@
+// The install and uninstall sequences: what the OK button of each dialog starts, and the only
+// code that decides what the user is told.
+#include "install/sequences.h"
+
+#include <shellapi.h>
+
+#include "base/format.h"
+#include "base/process_win32.h"
+#include "base/product_names.h"
+#include "install/install_file.h"
+#include "install/shell_ops.h"
+#include "install/shortcut.h"
+#include "install/waiting.h"
+#include "paths/path_token.h"
+#include "paths/special_folders.h"
+#include "registry/product_entries.h"
+#include "registry/registry.h"
+#include "res/resource.h"
+
+namespace {
+
+// What a row's failure does: stop the install, flag it for the closing question, or nothing.
+enum class OnFailure { Stop, Flag, Ignore };
+
+struct Row {
+    const char* caption;  // null: unchanged
+    const char* name;
+    bool backupOld, copyAsNew, skipIfPresent;
+    OnFailure onFailure;
+    bool onlyOnNt4;
+};
+
+// The product's files, in the order they are copied. Row 1 is checked by itself first.
+const Row kRows[] = {
+    {"Copying dll files", "zvhook20.dll", false, false, false, OnFailure::Stop, false},
+    {nullptr, "pdh.dll", false, false, true, OnFailure::Flag, true},
+    {nullptr, "psapi.dll", false, false, true, OnFailure::Flag, true},
+    {"Copying exe files", names::kSetupExe, false, false, false, OnFailure::Flag, false},
+    {nullptr, "zvcl.exe", false, false, false, OnFailure::Stop, false},
+    {nullptr, names::kProductExe, false, false, false, OnFailure::Stop, false},
+    {"Copying icon files", "*.ico", false, false, false, OnFailure::Flag, false},
+    {"Copying text and ini files", "license.txt", false, false, false, OnFailure::Flag, false},
+    {nullptr, "typecat.ini", false, false, false, OnFailure::Flag, false},
+    {nullptr, "winapiZV.txt", false, false, false, OnFailure::Flag, false},
+    {nullptr, "zvrecwin.txt", false, false, true, OnFailure::Ignore, false},
+    {nullptr, "Form Notes.txt", false, false, false, OnFailure::Flag, false},
+    {"Copying macro list files", "System.zvl", true, false, false, OnFailure::Flag, false},
+    {nullptr, "Samples2.zvl", true, false, false, OnFailure::Flag, false},
+    {nullptr, "Convert old macros.zvl", true, false, false, OnFailure::Flag, false},
+    {nullptr, "List.zvl", false, true, false, OnFailure::Flag, false},
+    {"Copying type library files", "wininet.tlb", false, false, false, OnFailure::Flag, false},
+    {"Copying help files", names::kHelpFile, false, false, false, OnFailure::Stop, false},
+    {nullptr, "pcrepattern.html", false, false, false, OnFailure::Stop, false},
+};
+const int kRowsBeforeSummary = 16;
+
+void ReadNtVersion()
+{
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof version;  // 148
+    if (GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT)
+        NtMajorVersion = static_cast<int>(version.dwMajorVersion);
+}
+
+// Copies rows [first, last); false when a row whose failure stops the install failed.
+bool CopyRows(int first, int last, bool* notAllCopied)
+{
+    for (int i = first; i < last; ++i) {
+        const Row& row = kRows[i];
+        if (row.onlyOnNt4 && NtMajorVersion != 4) continue;
+        if (row.caption) SetWindowTextA(CurrentDialog, row.caption);
+        if (InstallFile(row.name, row.backupOld, row.copyAsNew, row.skipIfPresent) == 0) {
+            if (i == 0) ReadNtVersion();
+            continue;
+        }
+        if (i == 0) {
+            MessageBoxA(CurrentDialog,
+                        "Please retry. If you are installing from WinZip, try to close it, or just restore minimized "
+                        "window. If error will appear again, then delete ZV shortcut in StartUp folder and restart "
+                        "Windows.",
+                        nullptr, MB_ICONERROR);
+            return false;
+        }
+        if (row.onFailure == OnFailure::Stop) return false;
+        if (row.onFailure == OnFailure::Flag) *notAllCopied = true;
+    }
+    return true;
+}
+
+void ReportPolicyOutcomes(TextBuffer& message)
+{
+    struct Part {
+        const TextBuffer& names;
+        const char* format;
+    };
+    const Part parts[] = {
+        {ReplacedFiles, "Following files have been replaced (old files moved to Backup folder):\r\n~"},
+        {CopiedAsNewFiles, "Following new files have been copied as \"Copy of...\":\r\n~"},
+        // A shipped file that did not arrive because the user's own could not be put aside.
+        {KeptFiles, "Following files have been kept, because they could not be moved to Backup folder:\r\n~"},
+    };
+    message.AssignText("");
+    TextBuffer part;
+    for (const Part& p : parts) {
+        if (p.names.Length() == 0) continue;
+        FormatText(part, p.format, &p.names);
+        if (message.Length() > 0) message.AppendText("\r\n");
+        message.Append(part);
+    }
+    if (message.Length() > 0) MessageBoxA(CurrentDialog, message.Data(), "Info", MB_ICONINFORMATION);
+}
+
+// Turns the destination as typed into the one full path that every later step uses, the
+// folder test included: its leading path token expanded, then made full, a relative text
+// against the current directory, which start-up made the source folder. False when the text
+// cannot be an installation folder: a token left unresolved, a wildcard or a character no file
+// name may hold, or a drive or share root. The folder then holds the text as far as it got.
+bool ResolveDestination(TextBuffer& folder, TextBuffer& scratch)
+{
+    ExpandPathTokens(folder, nullptr);
+    if (folder.Length() == 0 || folder.Data()[0] == '$' || folder.Data()[0] == '%') return false;
+    FillFromSystem(
+        scratch,
+        [](char* area, DWORD room, const void* path) {
+            return GetFullPathNameA(static_cast<const char*>(path), room, area, nullptr);
+        },
+        folder.Data());
+    if (scratch.Length() == 0) return false;
+    folder.Assign(scratch);
+    return IsInstallableFolder(folder.Data());
+}
+
+bool FolderFound(const TextBuffer& folder)
+{
+    // A trailing backslash is tolerated.
+    TextBuffer bare;
+    bare.Assign(folder).TrimEnd('\\');
+    return (bare.Length() > 0 && FindFile(bare.Data(), kFindFolders)) || IsFolder(folder.Text());
+}
+
+// The user's Start Menu programs folder followed by "\Zevrin 2", or false when the user has none.
+bool ReadStartMenuFolder(TextBuffer& folder)
+{
+    RegReadString(folder, names::kShellFoldersKey, names::kProgramsValue, nullptr, HKEY_CURRENT_USER, REG_SZ);
+    if (folder.Length() == 0) return false;
+    folder.AppendText("\\").AppendText(names::kStartMenuFolder);
+    return true;
+}
+
+struct StartMenuLink {
+    const char* name;
+    const char* target;
+    bool ownIcon;
+    const char* arguments;
+};
+const StartMenuLink kStartMenuLinks[] = {
+    {names::kProductLink, names::kProductExe, false, nullptr},
+    {names::kHelpLink, names::kHelpFile, false, nullptr},
+    {names::kUninstallLink, names::kSetupExe, true, names::kUninstallArgument},
+};
+
+void CreateStartMenuLinks(TextBuffer& folder, TextBuffer& link, TextBuffer& target)
+{
+    ShowWaitCursor();
+    SetWindowTextA(CurrentDialog, "Creating Shortcuts");
+    if (!ReadStartMenuFolder(folder)) return;
+    if (!FindFile(folder.Data(), kFindFolders)) CreateDirectoryA(folder.Data(), nullptr);
+    folder.AppendText("\\");
+    for (const StartMenuLink& l : kStartMenuLinks) {
+        link.AssignConcat(folder, l.name);
+        target.AssignConcat(DestinationFolder, l.target);
+        CreateShortcut(link.Data(), target.Data(), l.ownIcon ? target.Data() : nullptr, 1, l.arguments,
+                       DestinationFolder.Data(), 0);
+    }
+}
+
+// The user's StartUp folder followed by a backslash, or false when the user has none.
+bool ReadStartUpFolder(TextBuffer& folder)
+{
+    RegReadString(folder, names::kShellFoldersKey, names::kStartUpValue, nullptr, HKEY_CURRENT_USER, REG_SZ);
+    if (folder.Length() == 0) return false;
+    folder.AppendText("\\");
+    return true;
+}
+
+void CreateStartUpLink(TextBuffer& folder, TextBuffer& link, TextBuffer& target)
+{
+    ShowWaitCursor();
+    if (!ReadStartUpFolder(folder)) return;
+    link.AssignConcat(folder, names::kEarlierStartUpLink);
+    if (FindFile(link.Data(), kFindFiles)) ShellDeleteList(link, false);
+    link.AssignConcat(folder, names::kProductLink);
+    target.AssignConcat(DestinationFolder, names::kProductExe);
+    CreateShortcut(link.Data(), target.Data(), nullptr, 0, "S", DestinationFolder.Data(), 0);
+}
+
+void DeleteIfFound(TextBuffer& path, const TextBuffer& folder, const char* name)
+{
+    path.AssignConcat(folder, name);
+    if (FindFile(path.Data(), kFindFiles)) ShellDeleteList(path, true);
+}
+
+}  // namespace
+
+bool RunInstall()
+{
+    TextBuffer message(TextBuffer::NoShrink), link(TextBuffer::NoShrink), target(TextBuffer::NoShrink);
+
+    CloseRunningProduct();
+    ShowWaitCursor();
+    DestinationFolder.ReadWindowText(GetDlgItem(CurrentDialog, IDC_DESTINATION), false);
+    if (DestinationFolder.Length() == 0) {
+        MessageBeep(0);
+        return false;
+    }
+    const bool usable = ResolveDestination(DestinationFolder, message);
+    // The user sees, and a retry starts from, the folder that is really meant.
+    SetDlgItemTextA(CurrentDialog, IDC_DESTINATION, DestinationFolder.Data());
+    if (!usable || (!FolderFound(DestinationFolder) && !CreateDirectoryA(DestinationFolder.Data(), nullptr))) {
+        ShowMessage(MB_ICONERROR, nullptr, "Can't create folder ~", &DestinationFolder);
+        return false;
+    }
+    if (!DestinationFolder.EndsWith("\\", 1)) DestinationFolder.AppendText("\\");
+    if (TextBuffer::EqualsNoCase(DestinationFolder, SourceFolder)) {
+        ShowMessage(MB_ICONERROR, nullptr,
+                    "Source and destination directories must be different.\r\nIf you want to uninstall ZV, do it "
+                    "through Control Panel Add-Remove Programs.");
+        return false;
+    }
+
+    if (IsDlgButtonChecked(CurrentDialog, IDC_COPY_FILES)) {
+        bool notAllCopied = false;
+        ReplacedFiles.Release();
+        CopiedAsNewFiles.Release();
+        KeptFiles.Release();
+        if (!CopyRows(0, kRowsBeforeSummary, &notAllCopied)) return false;
+        target.AssignConcat(SourceFolder, names::kObsoleteSourceFile);
+        if (FindFile(target.Data(), kFindFiles)) DeleteFileA(target.Data());
+        ReportPolicyOutcomes(message);
+        if (!CopyRows(kRowsBeforeSummary, sizeof kRows / sizeof kRows[0], &notAllCopied)) return false;
+        if (notAllCopied &&
+            MessageBoxA(CurrentDialog, "Not all files have been copied. Continue setup?", "Warning",
+                        MB_ICONWARNING | MB_YESNO) != IDYES)
+            return false;
+    }
+
+    if (IsDlgButtonChecked(CurrentDialog, IDC_REGISTRY)) {
+        SetWindowTextA(CurrentDialog, "Updating Registry");
+        WriteProductRegistry();
+    }
+    if (IsDlgButtonChecked(CurrentDialog, IDC_START_MENU)) CreateStartMenuLinks(message, link, target);
+    if (IsDlgButtonChecked(CurrentDialog, IDC_STARTUP)) CreateStartUpLink(message, link, target);
+    if (IsDlgButtonChecked(CurrentDialog, IDC_START_PRODUCT)) {
+        WaitAndPump(500);
+        SetWindowTextA(CurrentDialog, "Starting Zevrin");
+        target.AssignConcat(DestinationFolder, names::kProductExe);
+        ShellExecuteA(CurrentDialog, nullptr, target.Data(), "V", DestinationFolder.Data(), SW_SHOWNORMAL);
+    }
+    return true;
+}
+
+void InstallCommand(HWND window)
+{
+    EnableWindow(window, FALSE);
+    if (RunInstall()) EndDialog(window, 1);
+    // After a success the dialog is already ending and these have no lasting effect.
+    EnableWindow(window, TRUE);
+    SetWindowTextA(CurrentDialog, "Install Zevrin");
+    SetDlgItemTextA(window, IDOK, "Retry");
+    SetForegroundWindow(window);
+}
+
+void RunUninstall()
+{
+    TextBuffer folder, path;
+    CloseRunningProduct();
+    ShowWaitCursor();
+    SetWindowTextA(CurrentDialog, "Removing Registry entries");
+    RemoveProductRegistry();
+    SetWindowTextA(CurrentDialog, "Deleting Shortcuts");
+
+    if (ReadStartMenuFolder(folder) && FindFile(folder.Data(), kFindFolders)) {
+        TextBuffer inside;
+        inside.Assign(folder).AppendText("\\");
+        for (const StartMenuLink& l : kStartMenuLinks) DeleteIfFound(path, inside, l.name);
+        // Only a folder without files goes; a file the user put there keeps it.
+        path.AssignConcat(inside, "*.*");
+        if (!FindFile(path.Data(), kFindFiles)) ShellDeleteList(folder, true);
+    }
+    if (ReadStartUpFolder(folder)) DeleteIfFound(path, folder, names::kProductLink);
+
+    SetWindowTextA(CurrentDialog, "Zevrin uninstalled");
+    if (MessageBoxA(CurrentDialog, "Can't delete ZV folder. You should delete it manually.\r\nOpen ZV folder in Explorer?",
+                    "Delete ZV files", MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND | MB_TOPMOST) == IDYES)
+        ShellExecuteA(nullptr, "Explore", SourceFolder.Text(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void UninstallCommand(HWND window)
+{
+    EnableWindow(window, FALSE);
+    RunUninstall();
+    EndDialog(window, 1);
+}
