@@ -196,6 +196,21 @@ int WriteUnsigned(uint64_t value, char* out)
     return written;
 }
 
+// Writes the `digits` digits of a fraction, leading zeros included and trailing zeros left out;
+// returns the count written.
+int WriteFraction(uint64_t fraction, int digits, char* out)
+{
+    while (digits > 0 && fraction % 10 == 0) {
+        fraction /= 10;
+        --digits;
+    }
+    for (int i = digits - 1; i >= 0; --i) {
+        out[i] = static_cast<char>('0' + fraction % 10);
+        fraction /= 10;
+    }
+    return digits;
+}
+
 }  // namespace
 
 int WriteDouble(double value, char* out)
@@ -255,17 +270,7 @@ int WriteDouble(double value, char* out)
         written += WriteUnsigned(q / scaleDown, out + written);
         if (fractionDigits == 0) return written;
         out[written++] = '.';
-        uint64_t rest = q % scaleDown;
-        int kept = fractionDigits;
-        while (kept > 0 && rest % 10 == 0) {
-            rest /= 10;
-            --kept;
-        }
-        for (int i = kept - 1; i >= 0; --i) {
-            out[written + i] = static_cast<char>('0' + rest % 10);
-            rest /= 10;
-        }
-        return written + kept;
+        return written + WriteFraction(q % scaleDown, fractionDigits, out + written);
     }
 
     if (carried) {
@@ -274,17 +279,7 @@ int WriteDouble(double value, char* out)
     }
     out[written++] = static_cast<char>('0' + q / 1000000000);
     out[written++] = '.';
-    uint64_t rest = q % 1000000000;
-    int kept = 9;
-    while (kept > 0 && rest % 10 == 0) {
-        rest /= 10;
-        --kept;
-    }
-    for (int i = kept - 1; i >= 0; --i) {
-        out[written + i] = static_cast<char>('0' + rest % 10);
-        rest /= 10;
-    }
-    written += kept;
+    written += WriteFraction(q % 1000000000, 9, out + written);
     out[written++] = 'e';
     out[written++] = e < 0 ? '-' : '+';
     const int magnitude = e < 0 ? -e : e;

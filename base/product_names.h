@@ -16,70 +16,55 @@
 
 namespace names {
 
-// The user's folders (HKEY_CURRENT_USER, the machine's for "Common..." names, Part of paths/).
-inline constexpr char kShellFoldersKey[] = ZV_CURRENT_VERSION "\\Explorer\\Shell Folders";
-inline constexpr char kCurrentVersionKey[] = ZV_CURRENT_VERSION;  // HKEY_LOCAL_MACHINE
-inline constexpr char kProgramsValue[] = "Programs";
-inline constexpr char kStartUpValue[] = "StartUp";
-inline constexpr char kProgramFilesToken[] = "$Program Files$\\Zevrin 2";
-inline constexpr char kProgramFilesDefault[] = "C:\\Program Files\\Zevrin 2";
+// Several names of one kind share a declaration.
 
-// The product's own keys (HKEY_CURRENT_USER).
-inline constexpr char kMakerKey[] = ZV_MAKER_KEY;
-inline constexpr char kProductKey[] = ZV_PRODUCT_KEY;
-inline constexpr char kProductKeyName[] = "ZV2";
-inline constexpr char kSettingsKeyName[] = "settings";
-inline constexpr char kToolbarsKeyName[] = "toolbars";
-inline constexpr char kSettingsKey[] = ZV_PRODUCT_KEY "\\settings";
-inline constexpr char kInstallFolderValue[] = "instdir";
+// The user's folders (HKEY_CURRENT_USER; the machine's for "Common..." names) and the fallback
+// values under CurrentVersion (HKEY_LOCAL_MACHINE).
+inline constexpr char kShellFoldersKey[] = ZV_CURRENT_VERSION "\\Explorer\\Shell Folders",
+                      kCurrentVersionKey[] = ZV_CURRENT_VERSION;
+inline constexpr char kProgramsValue[] = "Programs", kStartUpValue[] = "StartUp";
+inline constexpr char kProgramFilesToken[] = "$Program Files$\\Zevrin 2",
+                      kProgramFilesDefault[] = "C:\\Program Files\\Zevrin 2";
 
-// The list of installed programs (HKEY_LOCAL_MACHINE).
-inline constexpr char kUninstallParent[] = ZV_UNINSTALL_PARENT;
-inline constexpr char kUninstallKeyName[] = "ZV2";
-inline constexpr char kUninstallKey[] = ZV_UNINSTALL_PARENT "\\ZV2";
-inline constexpr char kMakerName[] = "Moravel";
-inline constexpr char kProductTitle[] = "Zevrin 2";
-inline constexpr char kProductVersion[] = "2.1.0";
+// The product's own keys (HKEY_CURRENT_USER): Software\Moravel\ZV2 and its subkeys.
+inline constexpr char kMakerKey[] = ZV_MAKER_KEY, kProductKey[] = ZV_PRODUCT_KEY, kProductKeyName[] = "ZV2";
+inline constexpr char kSettingsKey[] = ZV_PRODUCT_KEY "\\settings", kSettingsKeyName[] = "settings",
+                      kToolbarsKeyName[] = "toolbars", kInstallFolderValue[] = "instdir";
 
-// The help file's folder (HKEY_LOCAL_MACHINE).
+// The entry in the list of installed programs (HKEY_LOCAL_MACHINE), and what it shows.
+inline constexpr char kUninstallParent[] = ZV_UNINSTALL_PARENT, kUninstallKeyName[] = "ZV2",
+                      kUninstallKey[] = ZV_UNINSTALL_PARENT "\\ZV2";
+inline constexpr char kProductTitle[] = "Zevrin 2", kProductVersion[] = "2.1.0", kMakerName[] = "Moravel";
+
+// The help file's folder (HKEY_LOCAL_MACHINE), a value named after the help file.
 inline constexpr char kHelpKey[] = "Software\\Microsoft\\Windows\\Help";
 
 // The macro-list file association (HKEY_CLASSES_ROOT).
-inline constexpr char kListExtension[] = ".zvl";
-inline constexpr char kListClass[] = ZV_LIST_CLASS;
-inline constexpr char kListIconKey[] = ZV_LIST_CLASS "\\DefaultIcon";
-inline constexpr char kListShellKey[] = ZV_LIST_CLASS "\\Shell";
-inline constexpr char kListOpenKey[] = ZV_LIST_CLASS "\\Shell\\Open";
-inline constexpr char kListImportKey[] = ZV_LIST_CLASS "\\Shell\\Import";
-inline constexpr char kListOpenCommandKey[] = ZV_LIST_CLASS "\\Shell\\Open\\command";
-inline constexpr char kListImportCommandKey[] = ZV_LIST_CLASS "\\Shell\\Import\\command";
+inline constexpr char kListExtension[] = ".zvl", kListClass[] = ZV_LIST_CLASS,
+                      kListIconKey[] = ZV_LIST_CLASS "\\DefaultIcon", kListShellKey[] = ZV_LIST_CLASS "\\Shell";
+inline constexpr char kListOpenKey[] = ZV_LIST_CLASS "\\Shell\\Open",
+                      kListOpenCommandKey[] = ZV_LIST_CLASS "\\Shell\\Open\\command";
+inline constexpr char kListImportKey[] = ZV_LIST_CLASS "\\Shell\\Import",
+                      kListImportCommandKey[] = ZV_LIST_CLASS "\\Shell\\Import\\command";
 
-// Sound events (HKEY_CURRENT_USER).
-inline constexpr char kSchemeParent[] = ZV_SCHEME_PARENT;
-inline constexpr char kSchemeName[] = ZV_SCHEME_NAME;
-inline constexpr char kSchemeKey[] = ZV_SCHEME_KEY;
-inline constexpr char kSchemePrefix[] = ZV_SCHEME_KEY "\\";
-inline constexpr char kLabelParent[] = "AppEvents\\EventLabels";
-inline constexpr char kLabelPrefix[] = "AppEvents\\EventLabels\\";
+// Sound events (HKEY_CURRENT_USER): the application's scheme key, an event's key below it, and
+// the event labels.
+inline constexpr char kSchemeParent[] = ZV_SCHEME_PARENT, kSchemeName[] = ZV_SCHEME_NAME,
+                      kSchemeKey[] = ZV_SCHEME_KEY, kSchemePrefix[] = ZV_SCHEME_KEY "\\";
+inline constexpr char kLabelParent[] = "AppEvents\\EventLabels", kLabelPrefix[] = "AppEvents\\EventLabels\\";
 
-// Folders, links and files.
-inline constexpr char kStartMenuFolder[] = "Zevrin 2";
-inline constexpr char kProductLink[] = "Zevrin.lnk";
-inline constexpr char kHelpLink[] = "Help.lnk";
-inline constexpr char kUninstallLink[] = "Uninstall.lnk";
-inline constexpr char kEarlierStartUpLink[] = "ZV.lnk";
-inline constexpr char kBackupFolder[] = "Backup";
-inline constexpr char kProductExe[] = "zv.exe";
-inline constexpr char kSetupExe[] = "setup.exe";
-inline constexpr char kHelpFile[] = "zv2help.hlp";
-inline constexpr char kObsoleteSourceFile[] = "type cat file.txt";
+// The Start Menu folder and its links; the StartUp link, and the one an earlier version left.
+inline constexpr char kStartMenuFolder[] = "Zevrin 2", kProductLink[] = "Zevrin.lnk", kHelpLink[] = "Help.lnk",
+                      kUninstallLink[] = "Uninstall.lnk", kEarlierStartUpLink[] = "ZV.lnk";
+
+// Files of the product and of setup, and the folder that keeps the user's changed files.
+inline constexpr char kProductExe[] = "zv.exe", kSetupExe[] = "setup.exe", kHelpFile[] = "zv2help.hlp",
+                      kBackupFolder[] = "Backup", kObsoleteSourceFile[] = "type cat file.txt";
 inline constexpr char kUninstallArgument[] = "uninstall";
 
 // Mutexes and windows shared with the product and its earlier version.
-inline constexpr char kSetupMutex[] = "ZVSetup_InstMutex.";
-inline constexpr char kProductMutex[] = "ZV2_InstMutex.";
-inline constexpr char kProductWindowClass[] = "ZV_Editor";
-inline constexpr char kEarlierWindowClass[] = "ThunderRT5Form";
-inline constexpr char kEarlierWindowTitle[] = "Zevrin";
+inline constexpr char kSetupMutex[] = "ZVSetup_InstMutex.", kProductMutex[] = "ZV2_InstMutex.";
+inline constexpr char kProductWindowClass[] = "ZV_Editor", kEarlierWindowClass[] = "ThunderRT5Form",
+                      kEarlierWindowTitle[] = "Zevrin";
 
 }  // namespace names

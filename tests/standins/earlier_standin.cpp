@@ -1,4 +1,4 @@
-// Stands in for the product's earlier version: a top-level window of class "ThunderRT5Form",
+// Stands in for the product's earlier version: a top-level window of class names::kEarlierWindowClass,
 // titled "Zevrin" unless --title=TEXT says otherwise. Records "message <n> sent=<0|1>" for
 // WM_USER + 15 to --log=PATH and closes on it, or stays with --stay.
 #include <windows.h>
@@ -7,6 +7,8 @@
 #include <string.h>
 
 #include <string>
+
+#include "base/product_names.h"
 
 namespace {
 
@@ -60,9 +62,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
     WNDCLASSA windowClass = {};
     windowClass.lpfnWndProc = EarlierWindow;
     windowClass.hInstance = instance;
-    windowClass.lpszClassName = "ThunderRT5Form";
+    windowClass.lpszClassName = names::kEarlierWindowClass;
     RegisterClassA(&windowClass);
-    CreateWindowExA(0, "ThunderRT5Form", title.c_str(), WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,
+    CreateWindowExA(0, names::kEarlierWindowClass, title.c_str(), WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,
                     instance, nullptr);
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
@@ -72,3 +74,4 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
     Record("exit");
     return 0;
 }
+

@@ -1,5 +1,5 @@
 // Stands in for the product (zv.exe) on the points setup.exe relies on: the mutex
-// "ZV2_InstMutex.", a main window of class "ZV_Editor", and its answer to WM_CLOSE.
+// names::kProductMutex, a main window of class names::kProductWindowClass, and its answer to WM_CLOSE.
 //
 // Options, given on the command line after the product's own arguments or, one per line, in
 // "zv-standin.cfg" beside the program:
@@ -18,6 +18,8 @@
 #include <string.h>
 
 #include <string>
+
+#include "base/product_names.h"
 
 namespace {
 
@@ -122,16 +124,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
 {
     ReadOptions(commandLine);
     Record(std::string("start ") + commandLine);
-    if (!options.noMutex) mutex = CreateMutexA(nullptr, TRUE, "ZV2_InstMutex.");
+    if (!options.noMutex) mutex = CreateMutexA(nullptr, TRUE, names::kProductMutex);
 
     WNDCLASSA windowClass = {};
     windowClass.lpfnWndProc = ProductWindow;
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    windowClass.lpszClassName = "ZV_Editor";
+    windowClass.lpszClassName = names::kProductWindowClass;
     RegisterClassA(&windowClass);
-    CreateWindowExA(0, "ZV_Editor", "Zevrin 2", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 320, 200, nullptr, nullptr,
+    CreateWindowExA(0, names::kProductWindowClass, "Zevrin 2", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 320, 200, nullptr, nullptr,
                     instance, nullptr);
 
     MSG message;
@@ -143,3 +145,4 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
     if (mutex) CloseHandle(mutex);
     return 0;
 }
+

@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string>
 
+#include "base/product_names.h"
 #include "base/process_win32.h"
 #include "install/waiting.h"
 #include "tests/win/import_patch.h"
@@ -72,26 +73,16 @@ class ClosingTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        WNDCLASSA windowClass = {};
-        windowClass.lpfnWndProc = DialogStandIn;
-        windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.lpszClassName = "ZvTestDialog";
-        RegisterClassA(&windowClass);
-        CurrentDialog = CreateWindowExA(0, "ZvTestDialog", "Install Zevrin", WS_POPUP, 0, 0, 100, 100, nullptr,
-                                        nullptr, GetModuleHandleA(nullptr), nullptr);
+        CurrentDialog = MakeStandInDialog("ZvTestDialog", DialogStandIn);
         ASSERT_NE(CurrentDialog, nullptr);
         timerTicksDispatched = otherTicksDispatched = userMessagesDispatched = 0;
-        MSG m;
-        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-        }
+        DiscardMessages();
     }
     void TearDown() override
     {
         KillTimer(CurrentDialog, kPumpTimerId);
         DestroyWindow(CurrentDialog);
-        MSG m;
-        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-        }
+        DiscardMessages();
     }
     static std::string Caption() { return WindowText(CurrentDialog); }
 };
@@ -100,7 +91,7 @@ protected:
 
 TEST_F(ClosingTest, NothingRunningReturnsAtOnce)
 {
-    ASSERT_EQ(FindWindowA("ZV_Editor", nullptr), nullptr);
+    ASSERT_EQ(FindWindowA(names::kProductWindowClass, nullptr), nullptr);
     const ULONGLONG start = Now();
     CloseRunningProduct();
     EXPECT_LT(Now() - start, 100u);

@@ -8,19 +8,15 @@
 #include <string>
 
 // While it lives, every dialog box this thread activates, other than `except`, goes to the
-// action. The newest watcher takes precedence over older ones; a pending WhenNextDialogShows
-// over both.
-class DialogWatcher {
-public:
-    explicit DialogWatcher(std::function<void(HWND)> action, HWND except = nullptr);
+// action. The newest watcher takes precedence; a pending WhenNextDialogShows over all.
+struct DialogWatcher {
+    DialogWatcher(std::function<void(HWND)> action, HWND except = nullptr);
     ~DialogWatcher();
     DialogWatcher(const DialogWatcher&) = delete;
     DialogWatcher& operator=(const DialogWatcher&) = delete;
 
-private:
-    friend struct DialogWatchers;
-    std::function<void(HWND)> action_;
-    HWND except_;
+    std::function<void(HWND)> action;
+    HWND except;
 };
 
 // The next dialog box only.

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/product_names.h"
 #include "res/resource.h"
 #include "tests/win/file_helpers.h"
 #include "tests/win/link_reader.h"
@@ -21,7 +22,7 @@ namespace {
 const std::string kRoot = "C:\\zvtests\\e2e";
 const std::string kSource = kRoot + "\\source";
 const std::string kTarget = kRoot + "\\Zevrin 2";
-const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+constexpr const char* kShellFolders = names::kShellFoldersKey;
 const char* const kRowNames[] = {"zvhook20.dll", "setup.exe", "zvcl.exe", "zv.exe", "zv.ico", "macro.ico",
                                  "license.txt", "typecat.ini", "winapiZV.txt", "zvrecwin.txt", "Form Notes.txt",
                                  "System.zvl", "Samples2.zvl", "Convert old macros.zvl", "List.zvl", "wininet.tlb",
@@ -93,10 +94,10 @@ protected:
         CloseProductStandIn();
         RemoveTree(kRoot);
         CopyDemoSource();
-        SHDeleteKeyA(HKEY_CLASSES_ROOT, ".zvl");
-        SHDeleteKeyA(HKEY_CLASSES_ROOT, "zvlfile");
-        SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\Moravel");
-        SHDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZV2");
+        SHDeleteKeyA(HKEY_CLASSES_ROOT, names::kListExtension);
+        SHDeleteKeyA(HKEY_CLASSES_ROOT, names::kListClass);
+        SHDeleteKeyA(HKEY_CURRENT_USER, names::kMakerKey);
+        SHDeleteKeyA(HKEY_LOCAL_MACHINE, names::kUninstallKey);
         programs_ = ShellFolder("Programs");
         startup_ = ShellFolder("StartUp");
         RemoveTree(programs_ + "\\Zevrin 2");
@@ -111,6 +112,13 @@ protected:
         DeleteFileA((startup_ + "\\Zevrin.lnk").c_str());
         DeleteFileA((startup_ + "\\ZV.lnk").c_str());
         CoUninitialize();
+    }
+    // An earlier install, then the user's own changes to System.zvl and List.zvl.
+    static void InstallThenChangeTwoLists()
+    {
+        ASSERT_EQ(Install(kTarget, {}, true, {{IDC_START_PRODUCT, false}}).exitCode, 0);
+        WriteTextFile(kTarget + "\\System.zvl", "; my own system macros\n", 130000000000000000ULL);
+        WriteTextFile(kTarget + "\\List.zvl", "; my list\n", 130000000000000000ULL);
     }
     std::string programs_, startup_;
 };
@@ -168,18 +176,18 @@ TEST_F(EndToEnd, FirstInstallIntoANewFolder)
     EXPECT_EQ(startup.iconPath, "");
 
     const std::string destination = kTarget + "\\";
-    EXPECT_EQ(Value(HKEY_CURRENT_USER, "Software\\Moravel\\ZV2\\settings", "instdir"), kTarget);
-    EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZV2",
+    EXPECT_EQ(Value(HKEY_CURRENT_USER, names::kSettingsKey, "instdir"), kTarget);
+    EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, names::kUninstallKey,
                     "UninstallString"),
               destination + "setup.exe uninstall");
-    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, "zvlfile\\Shell\\Open\\command", ""), destination + "zv.exe \"%1\"");
-    EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\Help", "zv2help.hlp"), kTarget);
+    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, names::kListOpenCommandKey, ""), destination + "zv.exe \"%1\"");
+    EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, names::kHelpKey, "zv2help.hlp"), kTarget);
 
     // The product was started from the destination folder with "V"; its stand-in says so.
     // setup.exe does not wait for it, so it may still be starting.
     HWND product = nullptr;
     for (int i = 0; i < 500 && !product; ++i) {
-        product = FindWindowA("ZV_Editor", nullptr);
+        product = FindWindowA(names::kProductWindowClass, nullptr);
         if (!product) Sleep(20);
     }
     ASSERT_NE(product, nullptr);
@@ -188,7 +196,7 @@ TEST_F(EndToEnd, FirstInstallIntoANewFolder)
 
 TEST_F(EndToEnd, TheListOfInstalledProgramsShowsTheWholeEntry)
 {
-    const char kUninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZV2";
+    constexpr const char* kUninstall = names::kUninstallKey;
     const std::vector<std::pair<int, bool>> quiet = {{IDC_START_PRODUCT, false}};
     const std::string other = kRoot + "\\Elsewhere";
     for (const std::string& folder : {kTarget, other}) {
@@ -234,10 +242,7 @@ TEST_F(EndToEnd, NtFourCopiesItsTwoLibraries)
 TEST_F(EndToEnd, SecondInstallReportsReplacedAndCopiedAsNewFiles)
 {
     const std::vector<std::pair<int, bool>> quiet = {{IDC_START_PRODUCT, false}};
-    ASSERT_EQ(Install(kTarget, {}, true, quiet).exitCode, 0);
-    // The user changed two macro lists since.
-    WriteTextFile(kTarget + "\\System.zvl", "; my own system macros\n", 130000000000000000ULL);
-    WriteTextFile(kTarget + "\\List.zvl", "; my list\n", 130000000000000000ULL);
+    ASSERT_NO_FATAL_FAILURE(InstallThenChangeTwoLists());
     const std::string samples = ReadTextFile(kTarget + "\\Samples2.zvl");
 
     const Outcome outcome = Install(kTarget, {}, true, quiet);
@@ -258,9 +263,7 @@ TEST_F(EndToEnd, SecondInstallReportsReplacedAndCopiedAsNewFiles)
 TEST_F(EndToEnd, TheInfoMessageNamesOnlyWhatHappened)
 {
     const std::vector<std::pair<int, bool>> quiet = {{IDC_START_PRODUCT, false}};
-    ASSERT_EQ(Install(kTarget, {}, true, quiet).exitCode, 0);
-    WriteTextFile(kTarget + "\\System.zvl", "; my own system macros\n", 130000000000000000ULL);
-    WriteTextFile(kTarget + "\\List.zvl", "; my list\n", 130000000000000000ULL);
+    ASSERT_NO_FATAL_FAILURE(InstallThenChangeTwoLists());
     // A file named Backup: the changed macro list cannot be put aside, so it must stay.
     WriteTextFile(kTarget + "\\Backup", "a file in the way");
     // The shipped list cannot be read while another program holds it without sharing, so no
@@ -299,14 +302,14 @@ TEST_F(EndToEnd, TheTypedDestinationIsResolvedOnceAndUsedThroughout)
         EXPECT_EQ(refused.last, SetupSession::Ready);
     }
     EXPECT_FALSE(FileExists("C:\\zv.exe"));
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "zvlfile"));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, names::kListClass));
 
     // A relative text installs below the source folder and is recorded in full.
     ASSERT_EQ(Install("Relative ZV", {}, true, quiet).exitCode, 0);
     const std::string relative = kSource + "\\Relative ZV";
     EXPECT_TRUE(FileExists(relative + "\\zv.exe"));
-    EXPECT_EQ(Value(HKEY_CURRENT_USER, "Software\\Moravel\\ZV2\\settings", "instdir"), relative);
-    EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZV2",
+    EXPECT_EQ(Value(HKEY_CURRENT_USER, names::kSettingsKey, "instdir"), relative);
+    EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, names::kUninstallKey,
                     "UninstallString"),
               relative + "\\setup.exe uninstall");
 
@@ -317,7 +320,7 @@ TEST_F(EndToEnd, TheTypedDestinationIsResolvedOnceAndUsedThroughout)
     SetEnvironmentVariableA("ZVTEST_DESTINATION", nullptr);
     ASSERT_EQ(expanded.exitCode, 0) << Texts(expanded.boxes);
     EXPECT_TRUE(FileExists(fromEnvironment + "\\zv.exe"));
-    EXPECT_EQ(Value(HKEY_CURRENT_USER, "Software\\Moravel\\ZV2\\settings", "instdir"), fromEnvironment);
+    EXPECT_EQ(Value(HKEY_CURRENT_USER, names::kSettingsKey, "instdir"), fromEnvironment);
 }
 
 TEST_F(EndToEnd, StopPaths)
@@ -358,7 +361,7 @@ TEST_F(EndToEnd, StopPaths)
     EXPECT_EQ(row1.boxes.back().text.rfind("Please retry. If you are installing from WinZip", 0), 0u)
         << Texts(row1.boxes);
     EXPECT_EQ(row1.last, SetupSession::Ready);
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "zvlfile"));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, names::kListClass));
 }
 
 TEST_F(EndToEnd, ATypedTrailingBackslashIsNeverDoubled)
@@ -367,8 +370,8 @@ TEST_F(EndToEnd, ATypedTrailingBackslashIsNeverDoubled)
     EXPECT_EQ(outcome.exitCode, 0);
     EXPECT_TRUE(outcome.boxes.empty()) << Texts(outcome.boxes);
     EXPECT_TRUE(FileExists(kTarget + "\\zv.exe"));
-    EXPECT_EQ(Value(HKEY_CURRENT_USER, "Software\\Moravel\\ZV2\\settings", "instdir"), kTarget);
-    EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZV2",
+    EXPECT_EQ(Value(HKEY_CURRENT_USER, names::kSettingsKey, "instdir"), kTarget);
+    EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, names::kUninstallKey,
                     "UninstallString"),
               kTarget + "\\setup.exe uninstall");
 }
@@ -382,25 +385,25 @@ TEST_F(EndToEnd, AFlaggedRowAsksWhetherToContinue)
     EXPECT_EQ(no.boxes.back().caption, "Warning");
     EXPECT_EQ(no.boxes.back().text, "Not all files have been copied. Continue setup?");
     EXPECT_EQ(no.last, SetupSession::Ready);
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "zvlfile"));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, names::kListClass));
 
     Outcome yes = Install(kTarget, {IDYES}, true, quiet);
     EXPECT_EQ(yes.last, SetupSession::Exited);
-    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "zvlfile"));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, names::kListClass));
 }
 
 TEST_F(EndToEnd, UninstallThroughTheRegisteredCommandAndTheLink)
 {
     std::map<std::string, std::string> before;
-    WalkKey(HKEY_CLASSES_ROOT, "HKCR", "zvlfile", &before);
-    WalkKey(HKEY_LOCAL_MACHINE, "HKLM", "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZV2", &before);
+    WalkKey(HKEY_CLASSES_ROOT, "HKCR", names::kListClass, &before);
+    WalkKey(HKEY_LOCAL_MACHINE, "HKLM", names::kUninstallKey, &before);
     const std::vector<std::pair<int, bool>> quiet = {{IDC_START_PRODUCT, false}};
     for (int round = 0; round < 2; ++round) {
         ASSERT_EQ(Install(kTarget, {}, true, quiet).exitCode, 0);
         WriteTextFile(startup_ + "\\ZV.lnk", "the user's old link");
         std::string command;
         if (round == 0) {
-            command = Value(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZV2",
+            command = Value(HKEY_LOCAL_MACHINE, names::kUninstallKey,
                             "UninstallString");
         } else {
             WriteTextFile(programs_ + "\\Zevrin 2\\my notes.txt", "mine");
@@ -420,10 +423,10 @@ TEST_F(EndToEnd, UninstallThroughTheRegisteredCommandAndTheLink)
         EXPECT_EQ(setup.WaitExit(30000), 0);
 
         std::map<std::string, std::string> after;
-        WalkKey(HKEY_CLASSES_ROOT, "HKCR", "zvlfile", &after);
-        WalkKey(HKEY_LOCAL_MACHINE, "HKLM", "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZV2", &after);
+        WalkKey(HKEY_CLASSES_ROOT, "HKCR", names::kListClass, &after);
+        WalkKey(HKEY_LOCAL_MACHINE, "HKLM", names::kUninstallKey, &after);
         EXPECT_EQ(after, before);
-        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZV2"));
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, names::kUninstallKey));
         EXPECT_FALSE(FileExists(programs_ + "\\Zevrin 2\\Zevrin.lnk"));
         EXPECT_FALSE(FileExists(startup_ + "\\Zevrin.lnk"));
         EXPECT_EQ(ReadTextFile(startup_ + "\\ZV.lnk"), "the user's old link");
@@ -459,7 +462,7 @@ TEST_F(EndToEnd, AProductThatWillNotCloseDelaysButDoesNotStopInstallOrUninstall)
     EXPECT_LT(GetTickCount() - again, 17000u + 10000u);
     uninstall.Answer(box, IDNO);
     EXPECT_EQ(uninstall.WaitExit(30000), 0);
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "zvlfile"));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, names::kListClass));
     TerminateProcess(product.process, 0);
     WaitForSingleObject(product.process, 5000);
 }

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "base/product_names.h"
 #include "app/dialogs.h"
 #include "base/process_win32.h"
 #include "res/resource.h"
@@ -14,8 +15,8 @@
 
 namespace {
 
-const char kSettings[] = "Software\\Moravel\\ZV2\\settings";
-const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+constexpr const char* kSettings = names::kSettingsKey;
+constexpr const char* kShellFolders = names::kShellFoldersKey;
 const char kCurrentVersion[] = "Software\\Microsoft\\Windows\\CurrentVersion";
 
 struct Opened {

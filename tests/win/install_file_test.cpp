@@ -46,13 +46,7 @@ protected:
         ReplacedFiles.Release();
         CopiedAsNewFiles.Release();
         KeptFiles.Release();
-        WNDCLASSA windowClass = {};
-        windowClass.lpfnWndProc = CountPosted;
-        windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.lpszClassName = "ZvCopyTestDialog";
-        RegisterClassA(&windowClass);
-        CurrentDialog = CreateWindowExA(0, "ZvCopyTestDialog", "Install Zevrin", WS_POPUP, 0, 0, 10, 10, nullptr,
-                                        nullptr, GetModuleHandleA(nullptr), nullptr);
+        CurrentDialog = MakeStandInDialog("ZvCopyTestDialog", CountPosted);
         postedSeen = 0;
         // Dispatched only if InstallFile's drain step runs.
         PostMessageA(CurrentDialog, WM_APP, 0, 0);
@@ -61,9 +55,7 @@ protected:
     {
         EXPECT_EQ(dialogs_.Count(), 0) << dialogs_.Texts();
         DestroyWindow(CurrentDialog);
-        MSG m;
-        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-        }
+        DiscardMessages();
         RemoveTree(kRoot);
     }
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "base/product_names.h"
 #include "base/process_win32.h"
 #include "paths/special_folders.h"
 #include "tests/buffer_checks.h"
@@ -12,7 +13,7 @@
 
 namespace {
 
-const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+constexpr const char* kShellFolders = names::kShellFoldersKey;
 const char kCurrentVersion[] = "Software\\Microsoft\\Windows\\CurrentVersion";
 
 std::string Expand(const char* path)

@@ -34,3 +34,9 @@ int CountWindows(const char* caption);
 // a process that a test caused must not outlive it, or it keeps the runner's output open.
 // Returns how many were ended.
 int EndChildrenOf(DWORD parentId, const char* exeName);
+
+// A hidden top-level window of this thread with its own class and procedure, captioned like the
+// install dialog: a stand-in for CurrentDialog where a test needs no real dialog.
+HWND MakeStandInDialog(const char* className, WNDPROC procedure);
+// Takes every message waiting for this thread off its queue, undispatched.
+void DiscardMessages();

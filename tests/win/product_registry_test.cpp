@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/product_names.h"
 #include "base/process_win32.h"
 #include "registry/product_entries.h"
 #include "tests/win/import_patch.h"
@@ -17,8 +18,8 @@
 
 namespace {
 
-const char kHelp[] = "Software\\Microsoft\\Windows\\Help";
-const char kUninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZV2";
+constexpr const char* kHelp = names::kHelpKey;
+constexpr const char* kUninstall = names::kUninstallKey;
 const char* const kEvents[] = {"ZVCompileError", "ZVRunError", "ZVmes", "ZVinp", "ZVlist", "ZVTSmenu", "ZVTSmenu2"};
 const char* const kLabels[] = {"Compile Error", "Run Time Error", "Message: mes", "Message: inp", "Message: list",
                                "T.S. Menu: activated", "T.S. Menu: execute item"};
@@ -37,25 +38,25 @@ std::string Text(HKEY root, const std::string& path, const char* name)
 std::map<std::string, std::string> Snapshot()
 {
     std::map<std::string, std::string> all;
-    WalkKey(HKEY_CLASSES_ROOT, "HKCR", ".zvl", &all);
-    WalkKey(HKEY_CLASSES_ROOT, "HKCR", "zvlfile", &all);
+    WalkKey(HKEY_CLASSES_ROOT, "HKCR", names::kListExtension, &all);
+    WalkKey(HKEY_CLASSES_ROOT, "HKCR", names::kListClass, &all);
     WalkKey(HKEY_LOCAL_MACHINE, "HKLM", kUninstall, &all);
     WalkKey(HKEY_LOCAL_MACHINE, "HKLM", kHelp, &all);
-    WalkKey(HKEY_CURRENT_USER, "HKCU", "Software\\Moravel", &all);
-    WalkKey(HKEY_CURRENT_USER, "HKCU", "AppEvents\\Schemes\\Apps\\Zevrin", &all);
-    for (const char* event : kEvents) WalkKey(HKEY_CURRENT_USER, "HKCU", std::string("AppEvents\\EventLabels\\") + event, &all);
+    WalkKey(HKEY_CURRENT_USER, "HKCU", names::kMakerKey, &all);
+    WalkKey(HKEY_CURRENT_USER, "HKCU", names::kSchemeKey, &all);
+    for (const char* event : kEvents) WalkKey(HKEY_CURRENT_USER, "HKCU", std::string(names::kLabelPrefix) + event, &all);
     return all;
 }
 
 void RemoveEverything()
 {
-    SHDeleteKeyA(HKEY_CLASSES_ROOT, ".zvl");
-    SHDeleteKeyA(HKEY_CLASSES_ROOT, "zvlfile");
+    SHDeleteKeyA(HKEY_CLASSES_ROOT, names::kListExtension);
+    SHDeleteKeyA(HKEY_CLASSES_ROOT, names::kListClass);
     SHDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstall);
     SHDeleteValueA(HKEY_LOCAL_MACHINE, kHelp, "zv2help.hlp");
-    SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\Moravel");
-    SHDeleteKeyA(HKEY_CURRENT_USER, "AppEvents\\Schemes\\Apps\\Zevrin");
-    for (const char* event : kEvents) SHDeleteKeyA(HKEY_CURRENT_USER, (std::string("AppEvents\\EventLabels\\") + event).c_str());
+    SHDeleteKeyA(HKEY_CURRENT_USER, names::kMakerKey);
+    SHDeleteKeyA(HKEY_CURRENT_USER, names::kSchemeKey);
+    for (const char* event : kEvents) SHDeleteKeyA(HKEY_CURRENT_USER, (std::string(names::kLabelPrefix) + event).c_str());
 }
 
 std::vector<std::string> created;
@@ -100,35 +101,35 @@ TEST_F(ProductRegistryTest, EveryRowHoldsItsTextInItsOrder)
     WriteProductRegistry();
 
     std::vector<std::string> order = {kHelp, kUninstall, kUninstall, kUninstall, kUninstall, kUninstall, kUninstall,
-                                      kUninstall, kUninstall, kUninstall, ".zvl", "zvlfile", "zvlfile\\DefaultIcon",
-                                      "zvlfile\\Shell", "zvlfile\\Shell\\Open\\command",
-                                      "zvlfile\\Shell\\Import\\command", "AppEvents\\Schemes\\Apps\\Zevrin"};
+                                      kUninstall, kUninstall, kUninstall, names::kListExtension, names::kListClass, names::kListIconKey,
+                                      names::kListShellKey, names::kListOpenCommandKey,
+                                      names::kListImportCommandKey, names::kSchemeKey};
     for (const char* event : kEvents) {
-        order.push_back(std::string("AppEvents\\EventLabels\\") + event);
-        order.push_back(std::string("AppEvents\\Schemes\\Apps\\Zevrin\\") + event);
+        order.push_back(std::string(names::kLabelPrefix) + event);
+        order.push_back(std::string(names::kSchemePrefix) + event);
     }
-    order.push_back("Software\\Moravel\\ZV2\\settings");
+    order.push_back(names::kSettingsKey);
     EXPECT_EQ(created, order);
     EXPECT_EQ(notified, (std::vector<std::string>{std::to_string(SHCNE_ASSOCCHANGED) + "/3"}));
 
     EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kHelp, "zv2help.hlp"), "D:\\Apps\\Macro");
     EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kUninstall, "DisplayName"), "Zevrin 2");
     EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString"), "D:\\Apps\\Macro\\setup.exe uninstall");
-    EXPECT_EQ(Text(HKEY_CLASSES_ROOT, ".zvl", ""), "zvlfile");
-    EXPECT_EQ(Text(HKEY_CLASSES_ROOT, "zvlfile", ""), "ZV macro list");
-    EXPECT_EQ(Text(HKEY_CLASSES_ROOT, "zvlfile\\DefaultIcon", ""), "D:\\Apps\\Macro\\zv.exe,5");
-    EXPECT_EQ(Text(HKEY_CLASSES_ROOT, "zvlfile\\Shell", ""), "Open");
-    EXPECT_EQ(Text(HKEY_CLASSES_ROOT, "zvlfile\\Shell\\Open\\command", ""), "D:\\Apps\\Macro\\zv.exe \"%1\"");
-    EXPECT_EQ(Text(HKEY_CLASSES_ROOT, "zvlfile\\Shell\\Import\\command", ""), "D:\\Apps\\Macro\\zv.exe LI \"%1\"");
-    EXPECT_EQ(Text(HKEY_CURRENT_USER, "AppEvents\\Schemes\\Apps\\Zevrin", ""), "Zevrin");
+    EXPECT_EQ(Text(HKEY_CLASSES_ROOT, names::kListExtension, ""), names::kListClass);
+    EXPECT_EQ(Text(HKEY_CLASSES_ROOT, names::kListClass, ""), "ZV macro list");
+    EXPECT_EQ(Text(HKEY_CLASSES_ROOT, names::kListIconKey, ""), "D:\\Apps\\Macro\\zv.exe,5");
+    EXPECT_EQ(Text(HKEY_CLASSES_ROOT, names::kListShellKey, ""), "Open");
+    EXPECT_EQ(Text(HKEY_CLASSES_ROOT, names::kListOpenCommandKey, ""), "D:\\Apps\\Macro\\zv.exe \"%1\"");
+    EXPECT_EQ(Text(HKEY_CLASSES_ROOT, names::kListImportCommandKey, ""), "D:\\Apps\\Macro\\zv.exe LI \"%1\"");
+    EXPECT_EQ(Text(HKEY_CURRENT_USER, names::kSchemeKey, ""), "Zevrin");
     for (int i = 0; i < 7; ++i) {
-        EXPECT_EQ(Text(HKEY_CURRENT_USER, std::string("AppEvents\\EventLabels\\") + kEvents[i], ""), kLabels[i]);
+        EXPECT_EQ(Text(HKEY_CURRENT_USER, std::string(names::kLabelPrefix) + kEvents[i], ""), kLabels[i]);
         std::map<std::string, std::string> scheme;
-        WalkKey(HKEY_CURRENT_USER, "HKCU", std::string("AppEvents\\Schemes\\Apps\\Zevrin\\") + kEvents[i], &scheme);
+        WalkKey(HKEY_CURRENT_USER, "HKCU", std::string(names::kSchemePrefix) + kEvents[i], &scheme);
         ASSERT_EQ(scheme.size(), 1u) << kEvents[i] << ": no subkeys";
         EXPECT_EQ(scheme.begin()->second, "") << kEvents[i] << ": no values";
     }
-    EXPECT_EQ(Text(HKEY_CURRENT_USER, "Software\\Moravel\\ZV2\\settings", "instdir"), "D:\\Apps\\Macro");
+    EXPECT_EQ(Text(HKEY_CURRENT_USER, names::kSettingsKey, "instdir"), "D:\\Apps\\Macro");
 }
 
 TEST_F(ProductRegistryTest, InstallingTwiceWritesTheSameSet)
@@ -148,7 +149,7 @@ TEST_F(ProductRegistryTest, UninstallRestoresTheEarlierStateButKeepsMoravel)
     // A sound assigned to one event, and a legacy value directly in ZV2.
     SetString(HKEY_CURRENT_USER, "AppEvents\\Schemes\\Apps\\Zevrin\\ZVmes\\.current", "", "ding.wav");
     SetString(HKEY_CURRENT_USER, "AppEvents\\Schemes\\Apps\\Zevrin\\ZVmes\\.default", "", "ding.wav");
-    SetString(HKEY_CURRENT_USER, "Software\\Moravel\\ZV2", "legacy", "x");
+    SetString(HKEY_CURRENT_USER, names::kProductKey, "legacy", "x");
     SetString(HKEY_CURRENT_USER, "Software\\Moravel\\ZV2\\toolbars", "bar", "1");
 
     ImportPatch notify("shell32.dll", "SHChangeNotify", reinterpret_cast<void*>(RecordNotify));
@@ -169,9 +170,9 @@ TEST_F(ProductRegistryTest, AForeignSubkeyKeepsZV2)
     SetString(HKEY_CURRENT_USER, "Software\\Moravel\\ZV2\\macros", "last", "x");
     RemoveProductRegistry();
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Software\\Moravel\\ZV2\\macros"));
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Moravel\\ZV2\\settings"));
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "zvlfile"));
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "AppEvents\\Schemes\\Apps\\Zevrin"));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, names::kSettingsKey));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, names::kListClass));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, names::kSchemeKey));
 }
 
 TEST_F(ProductRegistryTest, RemovalWhereNothingExistsIsQuiet)

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "base/product_names.h"
 #include "registry/registry.h"
 #include "tests/buffer_checks.h"
 #include "tests/win/import_patch.h"
@@ -159,18 +160,18 @@ TEST_F(RegistryTest, WritesCreateKeysAndStoreTheZeroByte)
 
 TEST_F(RegistryTest, WriteUnderClassesRootCreatesTheWholeChain)
 {
-    SHDeleteKeyA(HKEY_CLASSES_ROOT, "zvlfile");
+    SHDeleteKeyA(HKEY_CLASSES_ROOT, names::kListClass);
     TextBuffer command;
     Fill(command, "C:\\Zevrin 2\\zv.exe \"%1\"");
-    EXPECT_EQ(RegWriteValue(command, "zvlfile\\Shell\\Open\\command", "", HKEY_CLASSES_ROOT, REG_SZ), command.Length() + 1);
-    for (const char* path : {"zvlfile", "zvlfile\\Shell", "zvlfile\\Shell\\Open", "zvlfile\\Shell\\Open\\command"})
+    EXPECT_EQ(RegWriteValue(command, names::kListOpenCommandKey, "", HKEY_CLASSES_ROOT, REG_SZ), command.Length() + 1);
+    for (const char* path : {names::kListClass, names::kListShellKey, names::kListOpenKey, names::kListOpenCommandKey})
         EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, path)) << path;
     TextBuffer back;
-    EXPECT_EQ(RegReadString(back, "zvlfile\\Shell\\Open\\command", "", nullptr, HKEY_CLASSES_ROOT, REG_SZ),
+    EXPECT_EQ(RegReadString(back, names::kListOpenCommandKey, "", nullptr, HKEY_CLASSES_ROOT, REG_SZ),
               command.Length() + 1);
     EXPECT_EQ(Bytes(back), Bytes(command));
-    SHDeleteKeyA(HKEY_CLASSES_ROOT, "zvlfile");
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "zvlfile"));
+    SHDeleteKeyA(HKEY_CLASSES_ROOT, names::kListClass);
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, names::kListClass));
 }
 
 TEST_F(RegistryTest, RemoveKeyOnlyWhenItHasNoSubkeys)

@@ -8,6 +8,7 @@
 #include <map>
 #include <string>
 
+#include "base/product_names.h"
 #include "app/dialogs.h"
 #include "base/process_win32.h"
 #include "install/sequences.h"
@@ -111,7 +112,7 @@ TEST(Robustness, SequencesLeaveNoHandlesBehind)
                  std::to_string(finds) + ", closed " + std::to_string(closes));
     DestroyWindow(dialog);
     RemoveTree(kRoot);
-    SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\Moravel");
+    SHDeleteKeyA(HKEY_CURRENT_USER, names::kMakerKey);
 
     if (start.gdi == 0 && end.gdi == 0 && start.user == 0)
         GTEST_SKIP() << "Wine 8's GetGuiResources reports 0 GDI and USER objects";
@@ -130,11 +131,11 @@ TEST(Robustness, SoakOfInstallAndUninstallRounds)
 
     auto snapshot = [] {
         std::map<std::string, std::string> all;
-        WalkKey(HKEY_CLASSES_ROOT, "HKCR", "zvlfile", &all);
-        WalkKey(HKEY_CLASSES_ROOT, "HKCR", ".zvl", &all);
-        WalkKey(HKEY_LOCAL_MACHINE, "HKLM", "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZV2", &all);
-        WalkKey(HKEY_CURRENT_USER, "HKCU", "Software\\Moravel", &all);
-        WalkKey(HKEY_CURRENT_USER, "HKCU", "AppEvents\\Schemes\\Apps\\Zevrin", &all);
+        WalkKey(HKEY_CLASSES_ROOT, "HKCR", names::kListClass, &all);
+        WalkKey(HKEY_CLASSES_ROOT, "HKCR", names::kListExtension, &all);
+        WalkKey(HKEY_LOCAL_MACHINE, "HKLM", names::kUninstallKey, &all);
+        WalkKey(HKEY_CURRENT_USER, "HKCU", names::kMakerKey, &all);
+        WalkKey(HKEY_CURRENT_USER, "HKCU", names::kSchemeKey, &all);
         return all;
     };
     auto tree = [](const std::string& folder) {
@@ -147,7 +148,7 @@ TEST(Robustness, SoakOfInstallAndUninstallRounds)
         FindClose(s);
         return listing;
     };
-    SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\Moravel");
+    SHDeleteKeyA(HKEY_CURRENT_USER, names::kMakerKey);
     const auto clean = snapshot();
     std::map<std::string, std::string> installedRegistry;
     std::string installedTree;

@@ -1,5 +1,7 @@
 #include "tests/win/setup_session.h"
 
+#include "base/product_names.h"
+
 namespace {
 
 std::string ButtonText(HWND dialog, int id)
@@ -66,7 +68,7 @@ void SetupSession::Answer(const MessageBoxSeen& box, int button)
 void CloseProductStandIn()
 {
     for (int i = 0; i < 5; ++i) {
-        HWND product = FindWindowA("ZV_Editor", nullptr);
+        HWND product = FindWindowA(names::kProductWindowClass, nullptr);
         if (!product) return;
         DWORD id = 0;
         GetWindowThreadProcessId(product, &id);
