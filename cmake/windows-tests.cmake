@@ -102,6 +102,11 @@ add_wine_test(settings_tests
 # End to end: the real setup.exe on a copy of the demo source folder.
 add_wine_test(end_to_end_tests tests/win/end_to_end_test.cpp)
 add_wine_test(robustness_tests tests/win/robustness_test.cpp)
+# Real faults: full and read-only drives (tmpfs, mounted by scripts/fault-drive), vanishing
+# files, setup ended midway.
+add_wine_test(fault_tests tests/win/fault_test.cpp)
+target_compile_definitions(fault_tests PRIVATE FAULT_DRIVE="Z:${CMAKE_SOURCE_DIR}/scripts/fault-drive"
+    FAULT_MOUNT="${CMAKE_BINARY_DIR}/faultdrive")
 
 # Benchmark programs: references built by the same toolchain, and the measuring tool.
 add_executable(minimal_dialog WIN32 bench/minimal_dialog.cpp bench/minimal_dialog.rc)

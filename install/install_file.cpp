@@ -91,30 +91,72 @@ bool IsPattern(const char* name) { return strpbrk(name, "*?") != nullptr; }
 // name of the form "Copy of List.zvl", "Copy (2) of List.zvl", ..., the form the "Info" message
 // names, so that the user finds the file it speaks of. The name is chosen here rather than left
 // to the shell's rename on collision, whose form differs between Windows versions and which
-// Wine ignores, overwriting the very file the policy keeps. Without a collision, or for a wildcard, the
-// folder itself is the target. False when there is a collision and no free name fits.
-bool ChooseTarget(const TextBuffer& folder, const char* name, TextBuffer& target)
+// Wine ignores, overwriting the very file the policy keeps. Without a collision, or for a
+// wildcard, the folder itself is the target. `file` receives the full name the file will have
+// (empty for a wildcard). False when there is a collision and no free name fits.
+bool ChooseTarget(const TextBuffer& folder, const char* name, TextBuffer& target, TextBuffer& file)
 {
     target.Assign(folder);
+    file.AssignText("");
     if (IsPattern(name)) return true;
     const char* slash = strrchr(name, '\\');
     const char* bare = slash ? slash + 1 : name;
-    TextBuffer prefix, candidate;
+    TextBuffer prefix;
     prefix.Assign(folder);
     if (!prefix.EndsWith("\\", 1)) prefix.AppendText("\\");
-    candidate.AssignConcat(prefix, bare);
-    if (!PathExists(candidate.Data())) return true;
+    file.AssignConcat(prefix, bare);
+    if (!PathExists(file.Data())) return true;
     char copyName[MAX_PATH];
     for (int n = 1; n < 10000; ++n) {
         if (!MakeCopyName(bare, n, copyName, sizeof copyName)) return false;
-        candidate.AssignConcat(prefix, copyName);
-        if (candidate.Length() >= MAX_PATH) return false;
-        if (!PathExists(candidate.Data())) {
-            target.Assign(candidate);
+        file.AssignConcat(prefix, copyName);
+        if (file.Length() >= MAX_PATH) return false;
+        if (!PathExists(file.Data())) {
+            target.Assign(file);
             return true;
         }
     }
     return false;
+}
+
+// Size and last-write time of a file, to tell whether a copy touched it.
+struct FileStamp {
+    bool exists = false;
+    ULONGLONG size = 0;
+    FILETIME written = {};
+};
+
+FileStamp StampOf(const TextBuffer& path)
+{
+    FileStamp stamp;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (path.Length() == 0 || !GetFileAttributesExA(path.Data(), GetFileExInfoStandard, &data)) return stamp;
+    stamp.exists = true;
+    stamp.size = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    stamp.written = data.ftLastWriteTime;
+    return stamp;
+}
+
+// Checks what a copy left, since its result alone cannot be trusted: Wine leaves part of a file
+// behind when the disk fills, and reports success when it could not open a target that exists.
+// A target the copy changed without leaving a file of the source's size holds a part: it is
+// removed, so that the name holds the whole new file, the whole earlier one, or nothing. A
+// target the copy never touched keeps what it held; if it differs in size from the source, the
+// copy did not happen whatever was reported. Sizes only: some file systems keep write times
+// coarser than the source's. Returns the copy's result, made a failure where it was not complete.
+int CheckCopy(int copied, const TextBuffer& source, const TextBuffer& file, const FileStamp& before)
+{
+    if (file.Length() == 0) return copied;  // a wildcard row: each match is the shell's
+    const FileStamp after = StampOf(file);
+    const ULONGLONG wanted = StampOf(source).size;
+    const bool touched = after.exists && (!before.exists || after.size != before.size ||
+                                          CompareFileTime(&after.written, &before.written) != 0);
+    if (touched && after.size != wanted) {
+        DeleteFileA(file.Data());
+        return copied != 0 ? copied : kInstallIncomplete;
+    }
+    if (copied == 0 && (!after.exists || (!touched && after.size != wanted))) return kInstallIncomplete;
+    return copied;
 }
 
 void AddToList(TextBuffer& list, const char* name) { list.AppendText(name).AppendText("\r\n"); }
@@ -123,13 +165,15 @@ void AddToList(TextBuffer& list, const char* name) { list.AppendText(name).Appen
 
 int InstallFile(const char* name, bool backupOld, bool copyAsNew, bool skipIfPresent)
 {
-    TextBuffer source, destination, target;
+    TextBuffer source, destination, target, file;
     source.AssignConcat(SourceFolder, name);
     destination.AssignConcat(DestinationFolder, name);
     target.Assign(DestinationFolder);
+    if (!IsPattern(name)) file.Assign(destination);
 
     if (skipIfPresent && FindFile(destination.Data(), kFindFiles)) return 0;
 
+    TextBuffer backupFile;  // where the user's file went, once it has been put aside
     if (backupOld && FindFile(destination.Data(), kFindFiles)) {
         if (!FilesDiffer(source.Data(), destination.Data())) return 0;
         TextBuffer backup;
@@ -140,7 +184,7 @@ int InstallFile(const char* name, bool backupOld, bool copyAsNew, bool skipIfPre
         // not copied at all. A file named Backup would be overwritten by the move.
         TextBuffer backupTarget;
         int moved = kInstallBackupFailed;
-        if (IsFolder(backup.Data()) && ChooseTarget(backup, name, backupTarget)) {
+        if (IsFolder(backup.Data()) && ChooseTarget(backup, name, backupTarget, backupFile)) {
             moved = ShellCopyList(destination, backupTarget, FO_MOVE, true, true, false, true);
             if (moved == 0 && PathExists(destination.Data())) moved = kInstallBackupFailed;
         }
@@ -148,19 +192,25 @@ int InstallFile(const char* name, bool backupOld, bool copyAsNew, bool skipIfPre
             AddToList(KeptFiles, name);
             return moved;
         }
-        AddToList(ReplacedFiles, name);
     }
 
     bool besideKept = false;
     if (copyAsNew && FindFile(destination.Data(), kFindFiles)) {
         if (!FilesDiffer(source.Data(), destination.Data())) return 0;
-        if (!ChooseTarget(DestinationFolder, name, target)) return kInstallNoFreeName;
+        if (!ChooseTarget(DestinationFolder, name, target, file)) return kInstallNoFreeName;
         besideKept = true;
     }
 
-    const int copied = ShellCopyList(source, target, FO_COPY, copyAsNew, true, true, false);
-    // Listed only once the copy exists: the message tells the user where to find it.
+    const FileStamp before = StampOf(file);
+    int copied = ShellCopyList(source, target, FO_COPY, copyAsNew, true, true, false);
+    copied = CheckCopy(copied, source, file, before);
+    // Each list names a file only once it is where the message says.
     if (copied == 0 && besideKept) AddToList(CopiedAsNewFiles, name);
+    if (backupFile.Length() > 0) {
+        // The new file did not arrive: the user's own goes back in its place rather than
+        // leaving the name empty. Should that fail too, it stays in Backup, as listed.
+        if (copied == 0 || !MoveFileA(backupFile.Data(), destination.Data())) AddToList(ReplacedFiles, name);
+    }
     SetForegroundWindow(CurrentDialog);
     WaitAndPump(0);
     ShowWaitCursor();

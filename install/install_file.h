@@ -24,15 +24,18 @@ bool IsFolder(const char* path);
 bool FilesDiffer(const char* first, const char* second);
 
 // Result codes of our own, beside the shell's: the installed file could not be moved into
-// Backup (it stays where it is, listed in KeptFiles, and nothing is copied over it), or no free
-// name was left to put the new file beside it.
+// Backup (it stays where it is, listed in KeptFiles, and nothing is copied over it); no free
+// name was left to put the new file beside it; the copy did not leave the whole file (what it
+// wrote was removed).
 constexpr int kInstallBackupFailed = 0x7101;
 constexpr int kInstallNoFreeName = 0x7102;
+constexpr int kInstallIncomplete = 0x7103;
 
 // Copies name (a file or a wildcard pattern, relative to SourceFolder) into DestinationFolder
 // by the first policy that applies: skipIfPresent leaves an installed file alone; backupOld
-// moves a differing installed file into Backup first (ReplacedFiles lists it); copyAsNew keeps
-// it and copies the new one beside it as "Copy of <name>" (CopiedAsNewFiles lists it once the
-// copy exists). Returns 0 when copied or when a policy said not to; otherwise the shell's
-// non-zero result, or one of the two codes above.
+// moves a differing installed file into Backup first (ReplacedFiles lists it once the new file
+// is in place; should the copy fail, the user's file goes back); copyAsNew keeps it and copies
+// the new one beside it as "Copy of <name>" (CopiedAsNewFiles lists it once the copy exists).
+// A copy that left part of a file removes that part. Returns 0 when copied or when a policy
+// said not to; otherwise the shell's non-zero result, or one of the codes above.
 int InstallFile(const char* name, bool backupOld, bool copyAsNew, bool skipIfPresent);

@@ -62,11 +62,32 @@ void ReadNtVersion()
         NtMajorVersion = static_cast<int>(version.dwMajorVersion);
 }
 
-// Copies rows [first, last); false when a row whose failure stops the install failed.
+// Whether a file can be made in the folder: a read-only drive would otherwise fail the first
+// row with advice about closing WinZip and restarting Windows. A probe left behind by a run
+// that was ended counts as written.
+bool CanWriteIn(const TextBuffer& folder)
+{
+    TextBuffer probe;
+    probe.AssignConcat(folder, "~zvsetup.tmp");
+    HANDLE file = CreateFileA(probe.Data(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_EXISTS;
+    CloseHandle(file);
+    return true;
+}
+
+void ShowCannotWrite() { ShowMessage(MB_ICONERROR, nullptr, "Can't write to folder ~", &DestinationFolder); }
+
+// Copies rows [first, last); false when a row whose failure stops the install failed, or when
+// the destination folder went away meanwhile (the shell would make it again, half filled).
 bool CopyRows(int first, int last, bool* notAllCopied)
 {
     for (int i = first; i < last; ++i) {
         const Row& row = kRows[i];
+        if (!IsFolder(DestinationFolder.Data())) {
+            ShowCannotWrite();
+            return false;
+        }
         if (row.onlyOnNt4 && NtMajorVersion != 4) continue;
         if (row.caption) SetWindowTextA(CurrentDialog, row.caption);
         if (InstallFile(row.name, row.backupOld, row.copyAsNew, row.skipIfPresent) == 0) {
@@ -229,6 +250,10 @@ bool RunInstall()
     }
 
     if (IsDlgButtonChecked(CurrentDialog, IDC_COPY_FILES)) {
+        if (!CanWriteIn(DestinationFolder)) {
+            ShowCannotWrite();
+            return false;
+        }
         bool notAllCopied = false;
         ReplacedFiles.Release();
         CopiedAsNewFiles.Release();

@@ -9,119 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "base/product_names.h"
-#include "res/resource.h"
-#include "tests/win/file_helpers.h"
+#include "tests/win/end_to_end.h"
 #include "tests/win/link_reader.h"
-#include "tests/win/registry_fixture.h"
 #include "tests/win/registry_walk.h"
-#include "tests/win/setup_session.h"
 
 namespace {
-
-const std::string kRoot = "C:\\zvtests\\e2e";
-const std::string kSource = kRoot + "\\source";
-const std::string kTarget = kRoot + "\\Zevrin 2";
-constexpr const char* kShellFolders = names::kShellFoldersKey;
-const char* const kRowNames[] = {"zvhook20.dll", "setup.exe", "zvcl.exe", "zv.exe", "zv.ico", "macro.ico",
-                                 "license.txt", "typecat.ini", "winapiZV.txt", "zvrecwin.txt", "Form Notes.txt",
-                                 "System.zvl", "Samples2.zvl", "Convert old macros.zvl", "List.zvl", "wininet.tlb",
-                                 "zv2help.hlp", "pcrepattern.html"};
-
-std::string ShellFolder(const char* name)
-{
-    DWORD type;
-    std::string bytes;
-    if (!GetRaw(HKEY_CURRENT_USER, kShellFolders, name, &type, &bytes)) return "";
-    return bytes.c_str();
-}
-
-std::string Value(HKEY root, const char* path, const char* name)
-{
-    DWORD type;
-    std::string bytes;
-    if (!GetRaw(root, path, name, &type, &bytes)) return "<missing>";
-    return bytes.c_str();
-}
-
-void CopyDemoSource()
-{
-    RemoveTree(kSource);
-    CopyFolderFiles(DEMO_SOURCE, kSource);
-    ASSERT_TRUE(FileExists(kSource + "\\setup.exe"));
-}
-
-struct Outcome {
-    std::vector<MessageBoxSeen> boxes;
-    SetupSession::Event last = SetupSession::TimedOut;
-    long exitCode = -1;
-};
-
-// Runs one install: sets the destination, presses OK and answers the boxes in turn (IDOK for
-// a plain box, `yesNoAnswers` in order for questions). Ends when the process ends, or when the
-// dialog is back for a retry (then cancelled).
-Outcome Install(const std::string& destination, std::vector<int> yesNoAnswers = {}, bool retryThenCancel = true,
-                const std::vector<std::pair<int, bool>>& boxes = {})
-{
-    Outcome outcome;
-    SetupSession setup;
-    if (!setup.Start("\"" + kSource + "\\setup.exe\"")) return outcome;
-    setup.SetDestination(destination);
-    for (const auto& box : boxes) setup.SetBox(box.first, box.second);
-    setup.PressOk();
-    for (;;) {
-        MessageBoxSeen box;
-        outcome.last = setup.Next(60000, &box);
-        if (outcome.last != SetupSession::Box) break;
-        outcome.boxes.push_back(box);
-        int answer = IDOK;
-        if (box.yesNo) {
-            answer = yesNoAnswers.empty() ? IDNO : yesNoAnswers.front();
-            if (!yesNoAnswers.empty()) yesNoAnswers.erase(yesNoAnswers.begin());
-        }
-        setup.Answer(box, answer);
-    }
-    if (outcome.last == SetupSession::Ready && retryThenCancel) PostMessageA(setup.Dialog(), WM_COMMAND, IDCANCEL, 0);
-    outcome.exitCode = setup.WaitExit(30000);
-    return outcome;
-}
-
-class EndToEnd : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        CoInitialize(nullptr);
-        CloseProductStandIn();
-        RemoveTree(kRoot);
-        CopyDemoSource();
-        SHDeleteKeyA(HKEY_CLASSES_ROOT, names::kListExtension);
-        SHDeleteKeyA(HKEY_CLASSES_ROOT, names::kListClass);
-        SHDeleteKeyA(HKEY_CURRENT_USER, names::kMakerKey);
-        SHDeleteKeyA(HKEY_LOCAL_MACHINE, names::kUninstallKey);
-        programs_ = ShellFolder("Programs");
-        startup_ = ShellFolder("StartUp");
-        RemoveTree(programs_ + "\\Zevrin 2");
-        DeleteFileA((startup_ + "\\Zevrin.lnk").c_str());
-        DeleteFileA((startup_ + "\\ZV.lnk").c_str());
-    }
-    void TearDown() override
-    {
-        CloseProductStandIn();
-        RemoveTree(kRoot);
-        RemoveTree(programs_ + "\\Zevrin 2");
-        DeleteFileA((startup_ + "\\Zevrin.lnk").c_str());
-        DeleteFileA((startup_ + "\\ZV.lnk").c_str());
-        CoUninitialize();
-    }
-    // An earlier install, then the user's own changes to System.zvl and List.zvl.
-    static void InstallThenChangeTwoLists()
-    {
-        ASSERT_EQ(Install(kTarget, {}, true, {{IDC_START_PRODUCT, false}}).exitCode, 0);
-        WriteTextFile(kTarget + "\\System.zvl", "; my own system macros\n", 130000000000000000ULL);
-        WriteTextFile(kTarget + "\\List.zvl", "; my list\n", 130000000000000000ULL);
-    }
-    std::string programs_, startup_;
-};
 
 // The KB that the files directly in a folder take, each size added before rounding up.
 DWORD FolderKilobytes(const std::string& folder)
@@ -137,12 +29,6 @@ DWORD FolderKilobytes(const std::string& folder)
     return static_cast<DWORD>((bytes + 1023) / 1024);
 }
 
-std::string Texts(const std::vector<MessageBoxSeen>& boxes)
-{
-    std::string all;
-    for (const auto& b : boxes) all += "[" + b.caption + "] " + b.text + "\n";
-    return all;
-}
 
 }  // namespace
 
@@ -152,7 +38,7 @@ TEST_F(EndToEnd, FirstInstallIntoANewFolder)
     const Outcome outcome = Install(kTarget);
     EXPECT_EQ(outcome.last, SetupSession::Exited);
     EXPECT_EQ(outcome.exitCode, 0);
-    EXPECT_TRUE(outcome.boxes.empty()) << Texts(outcome.boxes);
+    EXPECT_TRUE(outcome.boxes.empty()) << BoxTexts(outcome.boxes);
 
     for (const char* name : kRowNames) EXPECT_TRUE(FileExists(kTarget + "\\" + name)) << name;
     EXPECT_FALSE(FileExists(kTarget + "\\pdh.dll")) << "NT 4 only";
@@ -247,7 +133,7 @@ TEST_F(EndToEnd, SecondInstallReportsReplacedAndCopiedAsNewFiles)
 
     const Outcome outcome = Install(kTarget, {}, true, quiet);
     EXPECT_EQ(outcome.exitCode, 0);
-    ASSERT_EQ(outcome.boxes.size(), 1u) << Texts(outcome.boxes);
+    ASSERT_EQ(outcome.boxes.size(), 1u) << BoxTexts(outcome.boxes);
     EXPECT_EQ(outcome.boxes[0].caption, "Info");
     EXPECT_EQ(outcome.boxes[0].text,
               "Following files have been replaced (old files moved to Backup folder):\r\nSystem.zvl\r\n\r\n"
@@ -278,10 +164,10 @@ TEST_F(EndToEnd, TheInfoMessageNamesOnlyWhatHappened)
         if (outcome.boxes[i].caption == "Info") info = static_cast<int>(i);
         if (outcome.boxes[i].caption == "Warning") warning = static_cast<int>(i);
     }
-    ASSERT_GE(info, 0) << Texts(outcome.boxes);
+    ASSERT_GE(info, 0) << BoxTexts(outcome.boxes);
     EXPECT_EQ(outcome.boxes[info].text,
               "Following files have been kept, because they could not be moved to Backup folder:\r\nSystem.zvl\r\n");
-    EXPECT_GT(warning, info) << Texts(outcome.boxes);
+    EXPECT_GT(warning, info) << BoxTexts(outcome.boxes);
     EXPECT_EQ(outcome.last, SetupSession::Ready);
     EXPECT_EQ(ReadTextFile(kTarget + "\\System.zvl"), "; my own system macros\n");
     EXPECT_EQ(ReadTextFile(kTarget + "\\List.zvl"), "; my list\n");
@@ -297,7 +183,7 @@ TEST_F(EndToEnd, TheTypedDestinationIsResolvedOnceAndUsedThroughout)
     // here), a drive root, a token that names no folder.
     for (const std::string& typed : {kRoot + "\\sour*", std::string("C:\\"), std::string("$NoSuchFolder$\\x")}) {
         const Outcome refused = Install(typed, {}, true, quiet);
-        ASSERT_EQ(refused.boxes.size(), 1u) << typed << "\n" << Texts(refused.boxes);
+        ASSERT_EQ(refused.boxes.size(), 1u) << typed << "\n" << BoxTexts(refused.boxes);
         EXPECT_EQ(refused.boxes[0].text.rfind("Can't create folder ", 0), 0u) << refused.boxes[0].text;
         EXPECT_EQ(refused.last, SetupSession::Ready);
     }
@@ -318,7 +204,7 @@ TEST_F(EndToEnd, TheTypedDestinationIsResolvedOnceAndUsedThroughout)
     SetEnvironmentVariableA("ZVTEST_DESTINATION", fromEnvironment.c_str());
     const Outcome expanded = Install("%ZVTEST_DESTINATION%", {}, true, quiet);
     SetEnvironmentVariableA("ZVTEST_DESTINATION", nullptr);
-    ASSERT_EQ(expanded.exitCode, 0) << Texts(expanded.boxes);
+    ASSERT_EQ(expanded.exitCode, 0) << BoxTexts(expanded.boxes);
     EXPECT_TRUE(FileExists(fromEnvironment + "\\zv.exe"));
     EXPECT_EQ(Value(HKEY_CURRENT_USER, names::kSettingsKey, "instdir"), fromEnvironment);
 }
@@ -328,7 +214,7 @@ TEST_F(EndToEnd, StopPaths)
     // Empty destination: a beep only, and the dialog waits for a retry.
     Outcome empty = Install("");
     EXPECT_EQ(empty.last, SetupSession::Ready);
-    EXPECT_TRUE(empty.boxes.empty()) << Texts(empty.boxes);
+    EXPECT_TRUE(empty.boxes.empty()) << BoxTexts(empty.boxes);
     EXPECT_EQ(empty.exitCode, 0);
 
     // The source folder itself, in other letter case.
@@ -359,7 +245,7 @@ TEST_F(EndToEnd, StopPaths)
     Outcome row1 = Install(kTarget);
     ASSERT_FALSE(row1.boxes.empty());
     EXPECT_EQ(row1.boxes.back().text.rfind("Please retry. If you are installing from WinZip", 0), 0u)
-        << Texts(row1.boxes);
+        << BoxTexts(row1.boxes);
     EXPECT_EQ(row1.last, SetupSession::Ready);
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, names::kListClass));
 }
@@ -368,7 +254,7 @@ TEST_F(EndToEnd, ATypedTrailingBackslashIsNeverDoubled)
 {
     const Outcome outcome = Install(kTarget + "\\", {}, true, {{IDC_START_PRODUCT, false}});
     EXPECT_EQ(outcome.exitCode, 0);
-    EXPECT_TRUE(outcome.boxes.empty()) << Texts(outcome.boxes);
+    EXPECT_TRUE(outcome.boxes.empty()) << BoxTexts(outcome.boxes);
     EXPECT_TRUE(FileExists(kTarget + "\\zv.exe"));
     EXPECT_EQ(Value(HKEY_CURRENT_USER, names::kSettingsKey, "instdir"), kTarget);
     EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, names::kUninstallKey,

@@ -84,6 +84,33 @@ bool FolderExists(const std::string& path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+namespace {
+
+void ReadTreeInto(const std::string& folder, const std::string& prefix, std::map<std::string, std::string>* out)
+{
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        const std::string name = entry.cFileName;
+        if (name == "." || name == "..") continue;
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            ReadTreeInto(folder + "\\" + name, prefix + name + "\\", out);
+        else
+            (*out)[prefix + name] = ReadTextFile(folder + "\\" + name);
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+}
+
+}  // namespace
+
+std::map<std::string, std::string> ReadTree(const std::string& folder)
+{
+    std::map<std::string, std::string> files;
+    ReadTreeInto(folder, "", &files);
+    return files;
+}
+
 UnexpectedDialogs::UnexpectedDialogs()
     : watcher_([this](HWND box) {
           ++count_;

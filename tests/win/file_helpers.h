@@ -2,6 +2,7 @@
 // Real files and folders for the file tests: made, stamped, read back and removed.
 #include <windows.h>
 
+#include <map>
 #include <string>
 
 #include "tests/win/dialog_automation.h"
@@ -15,6 +16,8 @@ bool FileExists(const std::string& path);
 // Copies the files (not the subfolders) of one folder into another, made if missing.
 void CopyFolderFiles(const std::string& from, const std::string& to);
 bool FolderExists(const std::string& path);
+// Every file below a folder, subfolders included: its path relative to the folder -> its bytes.
+std::map<std::string, std::string> ReadTree(const std::string& folder);
 
 // Cancels any dialog box that becomes active on this thread while it lives, and counts them:
 // a confirmation or error window that nobody answers would otherwise hang the test.

@@ -80,3 +80,38 @@ void CloseProductStandIn()
         }
     }
 }
+
+InstallOutcome DriveInstall(const std::string& setupExe, const std::string& destination, std::vector<int> yesNoAnswers,
+                            bool retryThenCancel, const std::vector<std::pair<int, bool>>& boxes,
+                            const std::function<bool(const MessageBoxSeen&, SetupSession&)>& beforeAnswer)
+{
+    InstallOutcome outcome;
+    SetupSession setup;
+    if (!setup.Start("\"" + setupExe + "\"")) return outcome;
+    setup.SetDestination(destination);
+    for (const auto& box : boxes) setup.SetBox(box.first, box.second);
+    setup.PressOk();
+    for (;;) {
+        MessageBoxSeen box;
+        outcome.last = setup.Next(60000, &box);
+        if (outcome.last != SetupSession::Box) break;
+        outcome.boxes.push_back(box);
+        if (beforeAnswer && !beforeAnswer(box, setup)) break;
+        int answer = IDOK;
+        if (box.yesNo) {
+            answer = yesNoAnswers.empty() ? IDNO : yesNoAnswers.front();
+            if (!yesNoAnswers.empty()) yesNoAnswers.erase(yesNoAnswers.begin());
+        }
+        setup.Answer(box, answer);
+    }
+    if (outcome.last == SetupSession::Ready && retryThenCancel) PostMessageA(setup.Dialog(), WM_COMMAND, IDCANCEL, 0);
+    outcome.exitCode = setup.WaitExit(30000);
+    return outcome;
+}
+
+std::string BoxTexts(const std::vector<MessageBoxSeen>& boxes)
+{
+    std::string all;
+    for (const auto& b : boxes) all += "[" + b.caption + "] " + b.text + "\n";
+    return all;
+}

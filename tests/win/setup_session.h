@@ -3,7 +3,10 @@
 // and buttons, and every message box it shows (read, then answered by its buttons).
 #include <windows.h>
 
+#include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "tests/win/process.h"
 
@@ -37,3 +40,22 @@ private:
 
 // Asks a running product stand-in to close and waits for its process to end.
 void CloseProductStandIn();
+
+struct InstallOutcome {
+    std::vector<MessageBoxSeen> boxes;
+    SetupSession::Event last = SetupSession::TimedOut;
+    long exitCode = -1;
+};
+
+// Runs one install with the setup.exe at `setupExe`: sets the destination and the boxes
+// ({control id, ticked}), presses OK and answers the message boxes in turn (OK for a plain box,
+// `yesNoAnswers` in order for questions, No when they run out). `beforeAnswer`, when given, sees
+// each box first; returning false stops driving there and leaves the process as it is. Ends
+// when the process ends, or when the dialog is back for a retry (then cancelled, unless
+// retryThenCancel is false).
+InstallOutcome DriveInstall(const std::string& setupExe, const std::string& destination, std::vector<int> yesNoAnswers = {},
+                            bool retryThenCancel = true, const std::vector<std::pair<int, bool>>& boxes = {},
+                            const std::function<bool(const MessageBoxSeen&, SetupSession&)>& beforeAnswer = nullptr);
+
+// The captions and texts of the boxes, one line each, for failure messages.
+std::string BoxTexts(const std::vector<MessageBoxSeen>& boxes);
