@@ -22,7 +22,7 @@ void FillInstallDialog(HWND window)
     }
     SendDlgItemMessageA(window, IDC_DESTINATION, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.Text()));
 
-    const int options[] = {IDC_COPY_FILES, IDC_START_MENU, IDC_STARTUP, IDC_REGISTRY, IDC_START_PRODUCT};
+    static const int options[] = {IDC_COPY_FILES, IDC_START_MENU, IDC_STARTUP, IDC_REGISTRY, IDC_START_PRODUCT};
     for (int id : options) CheckDlgButton(window, id, BST_CHECKED);
 
     text.LoadResourceString(IDS_NOTES);

@@ -46,5 +46,23 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         DialogBoxParamA(ModuleInstance, MAKEINTRESOURCEA(IDD_INSTALL), nullptr, InstallDialogProc, 0);
 
     if (guard) CloseHandle(guard);
+    ReleaseProcessState();
     return 0;
 }
+
+#ifdef ZV_OWN_ENTRY
+// Nothing is run at exit. Without the C runtime's start-up the static initialisers that would
+// register the process-wide buffers' destructors never run, and WinMain releases the buffers
+// itself; defining the registration here keeps the runtime's own version out of the program,
+// with the start-up support it would pull in.
+extern "C" __attribute__((externally_visible)) int atexit(void (*)(void)) { return 0; }
+
+// The entry point of setup.exe, in place of the C runtime's start-up code, which would bring
+// kilobytes the program does not use: it needs no static constructors (every process-wide
+// object is constant-initialised), no exceptions and no arguments parsed by the runtime, and it
+// reaches the C runtime only through msvcrt.dll, which initialises itself.
+extern "C" __attribute__((externally_visible)) void __stdcall SetupEntryPoint()
+{
+    ExitProcess(static_cast<UINT>(WinMain(GetModuleHandleA(nullptr), nullptr, GetCommandLineA(), SW_SHOWDEFAULT)));
+}
+#endif

@@ -129,86 +129,25 @@ private:
 
 namespace {
 
-// A non-negative integer of up to 90 limbs of nine decimal digits, lowest limb first: room for
-// the exact decimal expansion of any double (at most 767 significant digits).
-class BigDecimal {
-public:
-    explicit BigDecimal(uint64_t value)
-    {
-        do {
-            limbs_[count_++] = static_cast<uint32_t>(value % kBase);
-            value /= kBase;
-        } while (value);
-    }
-
-    // factor is below 2^32, so no step can overflow 64 bits.
-    void Multiply(uint32_t factor)
-    {
-        uint64_t carry = 0;
-        for (int i = 0; i < count_; ++i) {
-            const uint64_t product = static_cast<uint64_t>(limbs_[i]) * factor + carry;
-            limbs_[i] = static_cast<uint32_t>(product % kBase);
-            carry = product / kBase;
-        }
-        while (carry) {
-            limbs_[count_++] = static_cast<uint32_t>(carry % kBase);
-            carry /= kBase;
-        }
-    }
-
-    // Writes the decimal digits, most significant first, without leading zeros; returns the count.
-    int Digits(char* out) const
-    {
-        int written = 0;
-        for (uint32_t v = limbs_[count_ - 1]; v; v /= 10) out[written++] = static_cast<char>('0' + v % 10);
-        for (int a = 0, b = written - 1; a < b; ++a, --b) {
-            const char t = out[a];
-            out[a] = out[b];
-            out[b] = t;
-        }
-        for (int i = count_ - 2; i >= 0; --i) {
-            uint32_t v = limbs_[i];
-            for (int d = 8; d >= 0; --d) {
-                out[written + d] = static_cast<char>('0' + v % 10);
-                v /= 10;
-            }
-            written += 9;
-        }
-        return written;
-    }
-
-private:
-    static constexpr uint32_t kBase = 1000000000;
-    uint32_t limbs_[90] = {};
-    int count_ = 0;
-};
-
-int WriteUnsigned(uint64_t value, char* out)
+// Multiplies a decimal number, one digit a byte and the least significant first, by a small
+// factor and adds `add`; the number grows at its end.
+void MultiplyDigits(char* digits, int* count, int factor, int add)
 {
-    char digits[20];
-    int count = 0;
-    do {
-        digits[count++] = static_cast<char>('0' + value % 10);
-        value /= 10;
-    } while (value);
-    int written = 0;
-    while (count) out[written++] = digits[--count];
-    return written;
+    int carry = add;
+    for (int i = 0; i < *count; ++i) {
+        const int v = digits[i] * factor + carry;
+        digits[i] = static_cast<char>(v % 10);
+        carry = v / 10;
+    }
+    for (; carry; carry /= 10) digits[(*count)++] = static_cast<char>(carry % 10);
 }
 
-// Writes the `digits` digits of a fraction, leading zeros included and trailing zeros left out;
-// returns the count written.
-int WriteFraction(uint64_t fraction, int digits, char* out)
+// Writes digits[0..n) as characters without the trailing zeros; returns the count written.
+int WriteWithoutTrailingZeros(const char* digits, int n, char* out)
 {
-    while (digits > 0 && fraction % 10 == 0) {
-        fraction /= 10;
-        --digits;
-    }
-    for (int i = digits - 1; i >= 0; --i) {
-        out[i] = static_cast<char>('0' + fraction % 10);
-        fraction /= 10;
-    }
-    return digits;
+    while (n > 0 && digits[n - 1] == 0) --n;
+    for (int i = 0; i < n; ++i) out[i] = static_cast<char>('0' + digits[i]);
+    return n;
 }
 
 }  // namespace
@@ -220,66 +159,64 @@ int WriteDouble(double value, char* out)
     // wherever the program runs or is tested.
     uint64_t bits;
     memcpy(&bits, &value, sizeof bits);
-    const bool negative = bits >> 63;
     const int biased = static_cast<int>((bits >> 52) & 0x7FF);
-    const uint64_t fraction = bits & ((1ull << 52) - 1);
+    uint64_t mantissa = bits & ((1ull << 52) - 1);
     int written = 0;
-    if (biased == 0x7FF && fraction) {
+    if (biased == 0x7FF && mantissa) {
         memcpy(out, "nan", 3);
         return 3;
     }
-    const bool zero = biased == 0 && fraction == 0;
-    if (negative && !zero) out[written++] = '-';
+    if ((bits >> 63) && (biased || mantissa)) out[written++] = '-';
     if (biased == 0x7FF) {
         memcpy(out + written, "inf", 3);
         return written + 3;
     }
+    if (biased) mantissa |= 1ull << 52;
+    const int power = biased ? biased - 1075 : -1074;
 
-    // value = mantissa * 2^power exactly; for a negative power that is
-    // mantissa * 5^-power / 10^-power, an integer with the point moved -power places.
-    uint64_t q = 0;  // the value rounded to 10 significant digits, as an integer
-    int e = -1;      // decimal exponent of the value before rounding; zero counts as -1
+    // value = mantissa * 2^power exactly; for a negative power that is mantissa * 5^-power with
+    // the point -power digits from the right. At most 767 significant digits.
+    char exact[800];
+    int count = 1;
+    exact[0] = 0;
+    for (int bit = 52; bit >= 0; --bit) MultiplyDigits(exact, &count, 2, static_cast<int>((mantissa >> bit) & 1));
+    for (int n = power; n > 0; --n) MultiplyDigits(exact, &count, 2, 0);
+    for (int n = -power; n > 0; --n) MultiplyDigits(exact, &count, 5, 0);
+    while (count > 1 && exact[count - 1] == 0) --count;
+    const bool zero = count == 1 && exact[0] == 0;
+    int e = zero ? -1 : count - 1 - (power < 0 ? -power : 0);  // before rounding; zero counts as -1
+
+    // Ten significant digits, most significant first, rounded half away from zero. A carry out
+    // of the first digit leaves 1000000000 and a value one power of ten higher.
+    char rounded[11] = {};
+    for (int i = 0; i < 10 && i < count; ++i) rounded[i] = exact[count - 1 - i];
     bool carried = false;
-    if (!zero) {
-        const uint64_t mantissa = biased ? fraction | (1ull << 52) : fraction;
-        const int power = biased ? biased - 1075 : -1074;
-        BigDecimal exact(mantissa);
-        int scale = 0;
-        if (power >= 0) {
-            for (int n = power; n > 0; n -= 29) exact.Multiply(1u << (n < 29 ? n : 29));
+    if (count > 10 && exact[count - 11] >= 5) {
+        int i = 9;
+        while (i >= 0 && rounded[i] == 9) rounded[i--] = 0;
+        if (i >= 0) {
+            ++rounded[i];
         } else {
-            static const uint32_t kPowersOfFive[] = {1, 5, 25, 125, 625, 3125, 15625, 78125, 390625, 1953125,
-                                                     9765625, 48828125, 244140625, 1220703125};
-            for (int n = -power; n > 0; n -= 13) exact.Multiply(kPowersOfFive[n < 13 ? n : 13]);
-            scale = -power;
+            rounded[0] = 1;
+            carried = true;
         }
-        char digits[800];
-        const int count = exact.Digits(digits);
-        e = count - 1 - scale;
-        for (int i = 0; i < 10; ++i) q = q * 10 + static_cast<uint64_t>(i < count ? digits[i] - '0' : 0);
-        if (count > 10 && digits[10] >= '5') ++q;
-        carried = q == 10000000000ull;
     }
 
     if (e >= -1 && e <= 9) {
-        // Fixed notation, 9 - e fraction digits; the notation follows e before rounding, so
+        // Fixed notation with 9 - e fraction digits; the notation follows e before rounding, so
         // 9999999999.5 gives 10000000000.
-        const int fractionDigits = 9 - e;
-        uint64_t scaleDown = 1;
-        for (int i = 0; i < fractionDigits; ++i) scaleDown *= 10;
-        written += WriteUnsigned(q / scaleDown, out + written);
-        if (fractionDigits == 0) return written;
+        const int integerDigits = e + 1 + (carried ? 1 : 0);  // a carry adds one, the rest zeros
+        if (integerDigits == 0) out[written++] = '0';
+        for (int i = 0; i < integerDigits; ++i) out[written++] = static_cast<char>('0' + rounded[i]);
+        if (e == 9) return written;
         out[written++] = '.';
-        return written + WriteFraction(q % scaleDown, fractionDigits, out + written);
+        return written + WriteWithoutTrailingZeros(rounded + integerDigits, 10 - integerDigits + (carried ? 1 : 0), out + written);
     }
 
-    if (carried) {
-        q /= 10;
-        ++e;
-    }
-    out[written++] = static_cast<char>('0' + q / 1000000000);
+    if (carried) ++e;
+    out[written++] = static_cast<char>('0' + rounded[0]);
     out[written++] = '.';
-    written += WriteFraction(q % 1000000000, 9, out + written);
+    written += WriteWithoutTrailingZeros(rounded + 1, 9, out + written);
     out[written++] = 'e';
     out[written++] = e < 0 ? '-' : '+';
     const int magnitude = e < 0 ? -e : e;

@@ -10,7 +10,15 @@ TextBuffer ReplacedFiles;
 TextBuffer CopiedAsNewFiles;
 TextBuffer KeptFiles;
 FinderState Finder;
+TextBuffer EventKeyPath, EventLabel, RemovalKeyPath;
 int NtMajorVersion;
+
+void ReleaseProcessState()
+{
+    static TextBuffer* const buffers[] = {&SourceFolder,  &DestinationFolder, &ReplacedFiles, &CopiedAsNewFiles,
+                                   &KeptFiles,     &EventKeyPath,      &EventLabel,    &RemovalKeyPath};
+    for (TextBuffer* buffer : buffers) buffer->Release();
+}
 
 int ShowMessage(unsigned type, const char* caption, const char* format, ...)
 {

@@ -13,7 +13,11 @@
 //   ReplacedFiles, CopiedAsNewFiles, KeptFiles
 //                      emptied by the install sequence before its copy phase; appended to by
 //                      InstallFile, a name and "\r\n" each; read by the install's summary.
-//   Finder             FindFile only: one open search for the whole process.
+//   Finder             FindFile only: one open search for the whole process (null: none).
+//   EventKeyPath, EventLabel, RemovalKeyPath
+//                      the product's registry entries: scratch kept from call to call, so
+//                      that seven sound events cost one allocation each; given NoShrink at
+//                      first use, so that they start zeroed and take no room in the file.
 //   NtMajorVersion     the install sequence, after the first file was copied.
 //
 // Everything runs on the one GUI thread; nothing here needs a lock.
@@ -35,13 +39,19 @@ extern TextBuffer CopiedAsNewFiles;
 extern TextBuffer KeptFiles;
 
 struct FinderState {
-    HANDLE search = INVALID_HANDLE_VALUE;
+    HANDLE search;  // null when no search is open (zero-initialised, so no start-up code)
     WIN32_FIND_DATAA found;
 };
 extern FinderState Finder;
 
+extern TextBuffer EventKeyPath, EventLabel, RemovalKeyPath;
+
 // Windows NT major version, 0 until the install sequence has looked (and on other platforms).
 extern int NtMajorVersion;
+
+// Releases every process-wide buffer. WinMain calls it last: setup.exe starts without the C
+// runtime's start-up code, so nothing else would run the buffers' destructors.
+void ReleaseProcessState();
 
 // Formats the message (base/format.h) and shows it in a message box owned by CurrentDialog;
 // returns the button that closed it.

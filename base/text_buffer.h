@@ -23,8 +23,9 @@ public:
         ReserveSetLength = 2,
     };
 
-    TextBuffer() = default;
-    explicit TextBuffer(uint8_t initialFlags) : flags_(initialFlags) {}
+    // constexpr, so that a process-wide buffer needs no code at start-up.
+    constexpr TextBuffer() = default;
+    explicit constexpr TextBuffer(uint8_t initialFlags) : flags_(initialFlags) {}
     ~TextBuffer() { Release(); }
     TextBuffer(const TextBuffer&) = delete;
     TextBuffer& operator=(const TextBuffer&) = delete;
@@ -78,6 +79,8 @@ public:
     uint8_t Flags() const { return flags_; }
     const char* Text() const { return data_ ? data_ : ""; }
 
+    // Adds flags (NoShrink, LargeSlack); they govern the next resize.
+    void AddFlags(uint8_t more) { flags_ = static_cast<uint8_t>(flags_ | more); }
     // Hands the block to the caller, who frees it with FreeBlock; the buffer is empty after.
     char* TakeBlock();
     // The next resize takes a new block even when the present one has room, so that text read

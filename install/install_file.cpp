@@ -24,8 +24,8 @@ bool Accepts(int kind)
 
 void CloseSearch()
 {
-    if (Finder.search != INVALID_HANDLE_VALUE) FindClose(Finder.search);
-    Finder.search = INVALID_HANDLE_VALUE;
+    if (Finder.search) FindClose(Finder.search);
+    Finder.search = nullptr;
 }
 
 }  // namespace
@@ -37,9 +37,12 @@ const char* FindFile(const char* name, int kind)
         TextBuffer expanded;
         const char* pattern = (*name == '%' || *name == '$') ? ExpandPathTokens(expanded, name) : name;
         Finder.search = FindFirstFileA(pattern ? pattern : "", &Finder.found);
-        if (Finder.search == INVALID_HANDLE_VALUE) return nullptr;
+        if (Finder.search == INVALID_HANDLE_VALUE) {
+            Finder.search = nullptr;
+            return nullptr;
+        }
         if (Accepts(kind)) return Finder.found.cFileName;
-    } else if (Finder.search == INVALID_HANDLE_VALUE) {
+    } else if (!Finder.search) {
         return nullptr;
     }
     for (;;) {

@@ -114,7 +114,7 @@ void ReportPolicyOutcomes(TextBuffer& message)
         const TextBuffer& names;
         const char* format;
     };
-    const Part parts[] = {
+    static const Part parts[] = {
         {ReplacedFiles, "Following files have been replaced (old files moved to Backup folder):\r\n~"},
         {CopiedAsNewFiles, "Following new files have been copied as \"Copy of...\":\r\n~"},
         // A shipped file that did not arrive because the user's own could not be put aside.

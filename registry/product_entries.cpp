@@ -26,10 +26,6 @@ const SoundEvent kSoundEvents[] = {
     {"ZVTSmenu2", "T.S. Menu: execute item"},
 };
 
-// Kept from call to call, so that registering seven events costs one allocation each.
-TextBuffer eventKeyPath(TextBuffer::NoShrink);
-TextBuffer eventLabel(TextBuffer::NoShrink);
-TextBuffer removalKeyPath(TextBuffer::NoShrink);
 
 // How a row's data is made from its text.
 enum class Data {
@@ -118,13 +114,15 @@ DWORD InstalledKilobytes()
 
 void RegisterSoundEvent(const char* name, const char* label)
 {
-    eventKeyPath.AssignConcatText(kLabelPrefix, name);
-    eventLabel.AssignText(label);
-    RegWriteValue(eventLabel, eventKeyPath.Data(), "", HKEY_CURRENT_USER, REG_SZ);
+    EventKeyPath.AddFlags(TextBuffer::NoShrink);
+    EventLabel.AddFlags(TextBuffer::NoShrink);
+    EventKeyPath.AssignConcatText(kLabelPrefix, name);
+    EventLabel.AssignText(label);
+    RegWriteValue(EventLabel, EventKeyPath.Data(), "", HKEY_CURRENT_USER, REG_SZ);
 
-    eventKeyPath.AssignConcatText(kSchemePrefix, name);
+    EventKeyPath.AssignConcatText(kSchemePrefix, name);
     RegKey scheme;
-    RegCreateKeyExA(HKEY_CURRENT_USER, eventKeyPath.Data(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+    RegCreateKeyExA(HKEY_CURRENT_USER, EventKeyPath.Data(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
                     scheme.Receive(), nullptr);
 }
 
@@ -150,12 +148,13 @@ void WriteProductRegistry()
 
 bool RemoveSoundEvent(const char* name)
 {
+    RemovalKeyPath.AddFlags(TextBuffer::NoShrink);
     RegRemoveKey(kLabelParent, name, HKEY_CURRENT_USER, false);
-    removalKeyPath.AssignConcatText(kSchemePrefix, name);
-    RegRemoveKey(removalKeyPath.Data(), ".current", HKEY_CURRENT_USER, false);
-    RegRemoveKey(removalKeyPath.Data(), ".default", HKEY_CURRENT_USER, false);
-    removalKeyPath.SetLength(static_cast<int32_t>(sizeof kSchemePrefix) - 2, true);
-    return RegRemoveKey(removalKeyPath.Data(), name, HKEY_CURRENT_USER, false);
+    RemovalKeyPath.AssignConcatText(kSchemePrefix, name);
+    RegRemoveKey(RemovalKeyPath.Data(), ".current", HKEY_CURRENT_USER, false);
+    RegRemoveKey(RemovalKeyPath.Data(), ".default", HKEY_CURRENT_USER, false);
+    RemovalKeyPath.SetLength(static_cast<int32_t>(sizeof kSchemePrefix) - 2, true);
+    return RegRemoveKey(RemovalKeyPath.Data(), name, HKEY_CURRENT_USER, false);
 }
 
 void RemoveProductRegistry()
