@@ -84,12 +84,17 @@ int WriteHex(uint32_t value, char* out)
     return written;
 }
 
-// Grows the block while formatting. The block the caller handed in may hold the text of a '$'
-// argument still to be read, so when it is replaced it is kept, not freed, until the end
-// (`kept`); the blocks taken afterwards are the formatter's own and grow in place.
+// Grows the block while formatting. When the format has escapes that take a pointer ('$' and
+// '{'), the block the caller handed in may hold bytes still to be read, so when it is replaced
+// it is kept, not freed, until the end (`kept`); the blocks taken afterwards are the
+// formatter's own and grow in place. Without such escapes nothing can point into it, and it is
+// replaced the cheap way.
 class Room {
 public:
-    explicit Room(TextBuffer& buffer) : buffer_(buffer), callerBlock_(buffer.Data()) {}
+    Room(TextBuffer& buffer, const char* format)
+        : buffer_(buffer), callerBlock_(strpbrk(format, "${") ? buffer.Data() : nullptr)
+    {
+    }
     ~Room() { TextBuffer::FreeBlock(kept_); }
     Room(const Room&) = delete;
     Room& operator=(const Room&) = delete;
@@ -105,7 +110,10 @@ public:
             }
             return;
         }
-        buffer_.Resize(n);
+        if (keep == 0)
+            buffer_.ResizeDiscard(n);
+        else
+            buffer_.Resize(n);
     }
 
     // Makes room for `needed` more bytes at position, by the formatter's own steps.
@@ -129,18 +137,47 @@ private:
 
 namespace {
 
-// Multiplies a decimal number, one digit a byte and the least significant first, by a small
-// factor and adds `add`; the number grows at its end.
-void MultiplyDigits(char* digits, int* count, int factor, int add)
-{
-    int carry = add;
-    for (int i = 0; i < *count; ++i) {
-        const int v = digits[i] * factor + carry;
-        digits[i] = static_cast<char>(v % 10);
-        carry = v / 10;
+// A non-negative integer in limbs of four decimal digits, the least significant first: room for
+// the exact decimal expansion of any double (at most 767 significant digits). 32-bit arithmetic
+// only, so that no 64-bit division is linked into the 32-bit program.
+struct DecimalLimbs {
+    uint32_t limbs[200];
+    int count = 1;
+
+    DecimalLimbs() { limbs[0] = 0; }
+
+    // this = this * factor + add, with factor at most 15625 (5^6; 8192 = 2^13 fits as well).
+    void MultiplyAdd(uint32_t factor, uint32_t add)
+    {
+        uint32_t carry = add;
+        for (int i = 0; i < count; ++i) {
+            const uint32_t v = limbs[i] * factor + carry;
+            limbs[i] = v % 10000;
+            carry = v / 10000;
+        }
+        for (; carry; carry /= 10000) limbs[count++] = carry % 10000;
     }
-    for (; carry; carry /= 10) digits[(*count)++] = static_cast<char>(carry % 10);
-}
+
+    // Writes the digits, most significant first and without leading zeros; returns the count.
+    int Digits(char* out) const
+    {
+        int written = 0;
+        uint32_t top = limbs[count - 1];
+        char reversed[4];
+        int n = 0;
+        do {
+            reversed[n++] = static_cast<char>(top % 10);
+            top /= 10;
+        } while (top);
+        while (n) out[written++] = reversed[--n];
+        for (int i = count - 2; i >= 0; --i) {
+            uint32_t v = limbs[i];
+            for (int d = 3; d >= 0; --d, v /= 10) out[written + d] = static_cast<char>(v % 10);
+            written += 4;
+        }
+        return written;
+    }
+};
 
 // Writes digits[0..n) as characters without the trailing zeros; returns the count written.
 int WriteWithoutTrailingZeros(const char* digits, int n, char* out)
@@ -175,23 +212,26 @@ int WriteDouble(double value, char* out)
     const int power = biased ? biased - 1075 : -1074;
 
     // value = mantissa * 2^power exactly; for a negative power that is mantissa * 5^-power with
-    // the point -power digits from the right. At most 767 significant digits.
-    char exact[800];
-    int count = 1;
-    exact[0] = 0;
-    for (int bit = 52; bit >= 0; --bit) MultiplyDigits(exact, &count, 2, static_cast<int>((mantissa >> bit) & 1));
-    for (int n = power; n > 0; --n) MultiplyDigits(exact, &count, 2, 0);
-    for (int n = -power; n > 0; --n) MultiplyDigits(exact, &count, 5, 0);
-    while (count > 1 && exact[count - 1] == 0) --count;
-    const bool zero = count == 1 && exact[0] == 0;
+    // the point -power digits from the right.
+    DecimalLimbs exactValue;
+    exactValue.MultiplyAdd(2, static_cast<uint32_t>(mantissa >> 52));
+    for (int shift = 39; shift >= 0; shift -= 13)
+        exactValue.MultiplyAdd(8192, static_cast<uint32_t>(mantissa >> shift) & 8191);
+    for (int n = power; n > 0; n -= 13) exactValue.MultiplyAdd(1u << (n < 13 ? n : 13), 0);
+    static const uint32_t kPowersOfFive[] = {1, 5, 25, 125, 625, 3125, 15625};
+    for (int n = -power; n > 0; n -= 6) exactValue.MultiplyAdd(kPowersOfFive[n < 6 ? n : 6], 0);
+    char exactDigits[800];
+    const int count = exactValue.Digits(exactDigits);
+    const char* const first = exactDigits;  // most significant first
+    const bool zero = count == 1 && first[0] == 0;
     int e = zero ? -1 : count - 1 - (power < 0 ? -power : 0);  // before rounding; zero counts as -1
 
     // Ten significant digits, most significant first, rounded half away from zero. A carry out
     // of the first digit leaves 1000000000 and a value one power of ten higher.
     char rounded[11] = {};
-    for (int i = 0; i < 10 && i < count; ++i) rounded[i] = exact[count - 1 - i];
+    for (int i = 0; i < 10 && i < count; ++i) rounded[i] = first[i];
     bool carried = false;
-    if (count > 10 && exact[count - 11] >= 5) {
+    if (count > 10 && first[10] >= 5) {
         int i = 9;
         while (i >= 0 && rounded[i] == 9) rounded[i--] = 0;
         if (i >= 0) {
@@ -230,7 +270,8 @@ TextBuffer& FormatTextAt(TextBuffer& buffer, int32_t start, const char* format, 
 {
     if (start < 0) start = 0;
     if (start > buffer.Length()) start = buffer.Length();
-    Room room(buffer);
+    const char* p = format ? format : "";
+    Room room(buffer, p);
     if (start == 0 && buffer.Capacity() < 300) room.Grow(300, 0);
 
     int32_t position = start;
@@ -251,7 +292,6 @@ TextBuffer& FormatTextAt(TextBuffer& buffer, int32_t start, const char* format, 
         position += static_cast<int32_t>(count);
     };
 
-    const char* p = format ? format : "";
     while (*p) {
         const char c = *p++;
         switch (c) {

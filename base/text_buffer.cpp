@@ -33,12 +33,8 @@ inline bool TextBuffer::NeedsNewBlock(int32_t n, int32_t* newCapacity) const
         *newCapacity = n;
         return true;
     }
-    const bool noShrink = flags_ & NoShrink;
     const int64_t slack = (flags_ & LargeSlack) ? 1000 : 10;
-    const int64_t shrinkMargin = (flags_ & LargeSlack) ? 5000 : 50;
-    const bool grow = capacity_ < n;
-    const bool shrink = !noShrink && capacity_ > 2 * static_cast<int64_t>(n) + shrinkMargin;
-    if (!grow && !shrink) return false;
+    if (capacity_ >= n && !ShrinksTo(n)) return false;
     const int64_t wanted = static_cast<int64_t>(n) + n / 8 + slack;
     if (wanted > INT32_MAX - 3) abort();
     *newCapacity = static_cast<int32_t>(wanted);
@@ -282,24 +278,15 @@ TextBuffer& TextBuffer::AssignText(const char* text)
     return *this;
 }
 
-TextBuffer& TextBuffer::AppendText(const char* text)
+TextBuffer& TextBuffer::AppendTextSlow(const char* text, int32_t n)
 {
-    if (!text) return *this;
-    const int32_t n = TextLength(text);
     const int32_t oldLength = length_;
     if (text == data_) {
         Resize(oldLength + n);
         memmove(data_ + oldLength, data_, static_cast<size_t>(n));
         return *this;
     }
-    // A list growing line by line mostly fits its block: then the policy's one test is all the
-    // work, and nothing is reallocated. Otherwise Resize applies the policy, shrink included.
-    const int32_t newLength = oldLength + n;
-    int32_t unused;
-    if (data_ && newLength <= capacity_ && !NeedsNewBlock(newLength, &unused))
-        Terminate(newLength);
-    else
-        Resize(newLength);
+    Resize(oldLength + n);
     memcpy(data_ + oldLength, text, static_cast<size_t>(n));
     return *this;
 }

@@ -7,6 +7,7 @@
 // LoadResourceString, ConvertToWide) live in text_buffer_win32.cpp and exist only there.
 
 #include <stdint.h>
+#include <string.h>
 
 #ifdef _WIN32
 struct HWND__;
@@ -54,7 +55,20 @@ public:
     TextBuffer& CopyPart(const TextBuffer& source, int32_t position, int32_t count, bool append);
     TextBuffer& Assign(const TextBuffer& other);
     TextBuffer& AssignText(const char* text);
-    TextBuffer& AppendText(const char* text);
+    // Inline, so that a literal's length is known at compile time and an append that fits the
+    // block (the common case for a list growing line by line) is a copy and a test.
+    TextBuffer& AppendText(const char* text)
+    {
+        if (!text) return *this;
+        const int32_t n = static_cast<int32_t>(strlen(text));
+        const int32_t newLength = length_ + n;
+        if (data_ && text != data_ && newLength <= capacity_ && !ShrinksTo(newLength)) {
+            memcpy(data_ + length_, text, static_cast<size_t>(n));
+            Terminate(newLength);
+            return *this;
+        }
+        return AppendTextSlow(text, n);
+    }
     TextBuffer& AssignConcat(const TextBuffer& b, const char* text);
     TextBuffer& AssignConcatText(const char* text1, const char* text2);
     TextBuffer& TrimEnd(char ch);
@@ -95,6 +109,12 @@ private:
 
     // Applies the growth policy; returns true when a new block must be taken and sets *newCapacity.
     bool NeedsNewBlock(int32_t n, int32_t* newCapacity) const;
+    // The growth policy's shrink test for a block that holds n bytes already.
+    bool ShrinksTo(int32_t n) const
+    {
+        return !(flags_ & NoShrink) && capacity_ > 2 * static_cast<int64_t>(n) + ((flags_ & LargeSlack) ? 5000 : 50);
+    }
+    TextBuffer& AppendTextSlow(const char* text, int32_t n);
     // Sets the length and writes the two zero bytes after it. Defined here because the
     // platform half of the type (text_buffer_win32.cpp) calls it too.
     void Terminate(int32_t n)

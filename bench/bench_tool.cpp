@@ -1,7 +1,9 @@
 // Measures Windows programs from outside, for scripts/bench:
-//   bench startup <program> <runs>      ms from CreateProcess to its dialog being visible
-//   bench install <setup.exe> <folder>  ms from OK to exit with only "Copy files" ticked, and
-//                                       the peak working set
+//   bench startup <program> <runs>      ms from CreateProcess to its dialog being visible (and,
+//                                       with ZV_BENCH_SAMPLE, the working set at that moment)
+//   bench install <setup.exe> <folder> [nocopy]
+//                                       ms from OK to exit with only "Copy files" ticked (with
+//                                       nocopy, no box ticked), and the peak working set
 //   bench run <command line>            ms from start to exit, and the peak working set
 #include <windows.h>
 #include <psapi.h>
@@ -63,9 +65,14 @@ int main(int argc, char** argv)
             HWND dialog = WaitForDialog(child, 30000);
             const double shown = Now();
             if (!dialog) return 3;
+            const bool sample = GetEnvironmentVariableA("ZV_BENCH_SAMPLE", nullptr, 0) != 0;
+            const unsigned long peak = sample ? PeakKb(child.process) : 0;
             PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
             child.WaitExit(30000);
-            printf("%.1f\n", shown - start);
+            if (sample)
+                printf("%.1f %lu\n", shown - start, peak);
+            else
+                printf("%.1f\n", shown - start);
         }
         return 0;
     }
@@ -74,6 +81,7 @@ int main(int argc, char** argv)
         if (!setup.Start("\"" + std::string(argv[2]) + "\"")) return 2;
         setup.SetDestination(argv[3]);
         for (int id : {IDC_REGISTRY, IDC_START_MENU, IDC_STARTUP, IDC_START_PRODUCT}) setup.SetBox(id, false);
+        if (argc >= 5 && !strcmp(argv[4], "nocopy")) setup.SetBox(IDC_COPY_FILES, false);
         const double start = Now();
         setup.PressOk();
         const unsigned long peak = WaitSamplingPeak(setup.Process().process);

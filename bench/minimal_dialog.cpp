@@ -1,5 +1,8 @@
-// Reference for the start-up benchmark: the smallest MinGW program that shows a dialog.
+// References for the start-up benchmark: the smallest MinGW program that shows a dialog and,
+// built with ZV_STARTUP_CALLS, the same program making the calls setup.exe's start-up must
+// make before its dialog (the DLL search restriction, the single-instance mutex, OLE).
 #include <windows.h>
+#include <ole2.h>
 
 INT_PTR CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM)
 {
@@ -9,6 +12,14 @@ INT_PTR CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM)
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
+#ifdef ZV_STARTUP_CALLS
+    SetDllDirectoryA("");
+    HANDLE guard = CreateMutexA(nullptr, TRUE, "ZVBench_Mutex.");
+    OleInitialize(nullptr);
+#endif
     DialogBoxParamA(instance, MAKEINTRESOURCEA(1), nullptr, Proc, 0);
+#ifdef ZV_STARTUP_CALLS
+    if (guard) CloseHandle(guard);
+#endif
     return 0;
 }

@@ -50,7 +50,7 @@ set_source_files_properties(res/setup.rc PROPERTIES SKIP_UNITY_BUILD_INCLUSION O
 target_include_directories(setup PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/res)
 # Without the per-function and per-object sections, which a whole-program build does not need:
 # with them this compiler puts zero-initialised objects into .data instead of .bss.
-set(SETUP_FLAGS ${RELEASE_FLAGS} -fwhole-program -fno-inline-functions-called-once)
+set(SETUP_FLAGS ${RELEASE_FLAGS} -fwhole-program -fno-inline-functions-called-once -fno-partial-inlining)
 list(REMOVE_ITEM SETUP_FLAGS -ffunction-sections -fdata-sections)
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
     list(APPEND SETUP_FLAGS -mpreferred-stack-boundary=2)
