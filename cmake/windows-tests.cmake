@@ -109,13 +109,15 @@ target_compile_definitions(fault_tests PRIVATE FAULT_DRIVE="Z:${CMAKE_SOURCE_DIR
     FAULT_MOUNT="${CMAKE_BINARY_DIR}/faultdrive")
 
 # Benchmark programs: references built by the same toolchain, and the measuring tool.
-foreach(reference minimal_dialog minimal_dialog_startup)
+foreach(reference minimal_dialog minimal_dialog_startup minimal_dialog_imports)
     add_executable(${reference} WIN32 bench/minimal_dialog.cpp bench/minimal_dialog.rc)
     target_link_options(${reference} PRIVATE -static -s)
     target_compile_options(${reference} PRIVATE ${RELEASE_FLAGS})
 endforeach()
 target_compile_definitions(minimal_dialog_startup PRIVATE ZV_STARTUP_CALLS)
 target_link_libraries(minimal_dialog_startup PRIVATE ole32)
+target_compile_definitions(minimal_dialog_imports PRIVATE ZV_STARTUP_CALLS ZV_SETUP_IMPORTS)
+target_link_libraries(minimal_dialog_imports PRIVATE ole32 shell32 advapi32)
 add_executable(copy_loop bench/copy_loop.cpp)
 target_link_options(copy_loop PRIVATE -static)
 add_executable(bench_tool bench/bench_tool.cpp)
