@@ -66,10 +66,7 @@ protected:
         CloseProductStandIn();
         RemoveTree(kRoot);
         CopyDemoSource();
-        SHDeleteKeyA(HKEY_CLASSES_ROOT, names::kListExtension);
-        SHDeleteKeyA(HKEY_CLASSES_ROOT, names::kListClass);
-        SHDeleteKeyA(HKEY_CURRENT_USER, names::kMakerKey);
-        SHDeleteKeyA(HKEY_LOCAL_MACHINE, names::kUninstallKey);
+        RemoveProductKeys();
         programs_ = ShellFolder("Programs");
         startup_ = ShellFolder("StartUp");
         RemoveTree(programs_ + "\\Zevrin 2");
@@ -79,11 +76,21 @@ protected:
     void TearDown() override
     {
         CloseProductStandIn();
+        // Nothing of a test may outlive it: a later install (the demo's, in the same prefix)
+        // would otherwise be offered a folder of the tests'.
+        RemoveProductKeys();
         RemoveTree(kRoot);
         RemoveTree(programs_ + "\\Zevrin 2");
         DeleteFileA((startup_ + "\\Zevrin.lnk").c_str());
         DeleteFileA((startup_ + "\\ZV.lnk").c_str());
         CoUninitialize();
+    }
+    static void RemoveProductKeys()
+    {
+        SHDeleteKeyA(HKEY_CLASSES_ROOT, names::kListExtension);
+        SHDeleteKeyA(HKEY_CLASSES_ROOT, names::kListClass);
+        SHDeleteKeyA(HKEY_CURRENT_USER, names::kMakerKey);
+        SHDeleteKeyA(HKEY_LOCAL_MACHINE, names::kUninstallKey);
     }
     // An earlier install, then the user's own changes to System.zvl and List.zvl.
     static void InstallThenChangeTwoLists()
