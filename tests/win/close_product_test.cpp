@@ -39,7 +39,13 @@ struct StandIn {
         log = std::string(kFolder) + "\\" + name + ".log";
         DeleteFileA(log.c_str());
         if (!process.Start("\"" + std::string(exe) + "\" " + options + " --log=" + log)) return false;
-        return WaitForInputIdle(process.process, 20000) == 0;
+        // Under load Wine's WaitForInputIdle can fail at once for a process that has only just
+        // started; it is asked again until the stand-in waits for input or has ended.
+        for (int attempt = 0; attempt < 500; ++attempt) {
+            if (WaitForInputIdle(process.process, 20000) == 0) return true;
+            if (WaitForSingleObject(process.process, 20) == WAIT_OBJECT_0) return false;
+        }
+        return false;
     }
     ~StandIn()
     {
