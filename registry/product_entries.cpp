@@ -71,25 +71,6 @@ const ValueRow kValueRows[] = {
     {HKEY_CURRENT_USER, kSchemeKey, "", Data::Fixed, kSchemeName},
 };
 
-void MakeData(TextBuffer& value, Data data, const char* text)
-{
-    switch (data) {
-    case Data::Fixed:
-        value.AssignText(text);
-        break;
-    case Data::AfterDestination:
-        value.AssignConcat(DestinationFolder, text);
-        break;
-    case Data::DestinationFolder:
-        value.Assign(DestinationFolder);
-        if (value.EndsWith("\\", 1)) value.SetLength(value.Length() - 1, false);
-        break;
-    case Data::InstalledSize:
-    case Data::One:
-        break;
-    }
-}
-
 // The room the installed files take, in KB rounded up: the files directly in the destination
 // folder (Backup holds the user's own earlier files). Looked up with a search of its own, so
 // that the process-wide finder's open search is left alone.
@@ -109,6 +90,34 @@ DWORD InstalledKilobytes()
     const unsigned long long kilobytes = (bytes + 1023) / 1024;
     return kilobytes > 0xFFFFFFFFull ? 0xFFFFFFFFu : static_cast<DWORD>(kilobytes);
 }
+
+// Makes a row's data in `value` (the scratch buffer of the whole write) and writes it.
+void WriteRow(TextBuffer& value, const ValueRow& row)
+{
+    switch (row.kind) {
+    case Data::Fixed:
+        value.AssignText(row.text);
+        break;
+    case Data::AfterDestination:
+        value.AssignConcat(DestinationFolder, row.text);
+        break;
+    case Data::DestinationFolder:
+        value.Assign(DestinationFolder);
+        if (value.EndsWith("\\", 1)) value.SetLength(value.Length() - 1, false);
+        break;
+    case Data::InstalledSize:
+        RegWriteNumber(InstalledKilobytes(), row.key, row.name, row.root);
+        return;
+    case Data::One:
+        RegWriteNumber(1, row.key, row.name, row.root);
+        return;
+    }
+    RegWriteValue(value, row.key, row.name, row.root, REG_SZ);
+}
+
+// Written last, after the sound events: the folder the next install proposes.
+const ValueRow kInstallFolderRow = {HKEY_CURRENT_USER, kSettingsKey, kInstallFolderValue, Data::DestinationFolder,
+                                    nullptr};
 
 }  // namespace
 
@@ -131,17 +140,9 @@ void WriteProductRegistry()
     TextBuffer value(TextBuffer::NoShrink);
     value.ResizeDiscard(300);
 
-    for (const ValueRow& row : kValueRows) {
-        if (row.kind == Data::InstalledSize || row.kind == Data::One) {
-            RegWriteNumber(row.kind == Data::One ? 1 : InstalledKilobytes(), row.key, row.name, row.root);
-            continue;
-        }
-        MakeData(value, row.kind, row.text);
-        RegWriteValue(value, row.key, row.name, row.root, REG_SZ);
-    }
+    for (const ValueRow& row : kValueRows) WriteRow(value, row);
     for (const SoundEvent& event : kSoundEvents) RegisterSoundEvent(event.name, event.label);
-    MakeData(value, Data::DestinationFolder, nullptr);
-    RegWriteValue(value, kSettingsKey, kInstallFolderValue, HKEY_CURRENT_USER, REG_SZ);
+    WriteRow(value, kInstallFolderRow);
 
     SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_DWORD, nullptr, nullptr);
 }

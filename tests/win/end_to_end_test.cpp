@@ -18,14 +18,9 @@ namespace {
 // The KB that the files directly in a folder take, each size added before rounding up.
 DWORD FolderKilobytes(const std::string& folder)
 {
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE) return 0;
-    ULONGLONG bytes = 0;
-    do {
-        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) bytes += entry.nFileSizeLow;
-    } while (FindNextFileA(search, &entry));
-    FindClose(search);
+    size_t bytes = 0;
+    for (const auto& file : ReadTree(folder))
+        if (file.first.find('\\') == std::string::npos) bytes += file.second.size();
     return static_cast<DWORD>((bytes + 1023) / 1024);
 }
 
