@@ -16,7 +16,7 @@ void FillInstallDialog(HWND window)
 {
     TextBuffer text;
     // A stored folder wins even when it is empty: the user chose it last time.
-    if (!RegReadString(text, names::kSettingsKey, names::kInstallFolderValue, nullptr, HKEY_CURRENT_USER, REG_SZ)) {
+    if (!RegReadPath(text, names::kSettingsKey, names::kInstallFolderValue, HKEY_CURRENT_USER)) {
         ExpandPathTokens(text, names::kProgramFilesToken);
         if (text.StartsWith("$", -1)) text.AssignText(names::kProgramFilesDefault);
     }

@@ -92,7 +92,7 @@ int WriteHex(uint32_t value, char* out)
 class Room {
 public:
     Room(TextBuffer& buffer, const char* format)
-        : buffer_(buffer), callerBlock_(strpbrk(format, "${") ? buffer.Data() : nullptr)
+        : buffer_(buffer), callerBlock_(strchr(format, '$') || strchr(format, '{') ? buffer.Data() : nullptr)
     {
     }
     ~Room() { TextBuffer::FreeBlock(kept_); }

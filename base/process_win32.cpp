@@ -45,3 +45,13 @@ void FillFromSystem(TextBuffer& target, FillFunction fill, const void* context)
     }
     target.SetLength(static_cast<int32_t>(got), false);
 }
+
+void ForEachFound(const char* pattern, VisitFound visit, void* context)
+{
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA(pattern, &entry);
+    if (search == INVALID_HANDLE_VALUE) return;
+    while (visit(entry, context) && FindNextFileA(search, &entry)) {
+    }
+    FindClose(search);
+}

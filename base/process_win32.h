@@ -63,3 +63,9 @@ int ShowMessage(unsigned type, const char* caption, const char* format, ...);
 // folder. A need that grew again, or a failure (0), gives the empty text.
 typedef DWORD (*FillFunction)(char* area, DWORD room, const void* context);
 void FillFromSystem(TextBuffer& target, FillFunction fill, const void* context = nullptr);
+
+// Calls visit for each entry that the pattern matches, "." and ".." included, until it returns
+// false, through a search of its own: the finder's one open search is left alone. The entry
+// is valid during the call only.
+typedef bool (*VisitFound)(const WIN32_FIND_DATAA& entry, void* context);
+void ForEachFound(const char* pattern, VisitFound visit, void* context);

@@ -13,6 +13,7 @@
 #define ZV_SCHEME_PARENT "AppEvents\\Schemes\\Apps"
 #define ZV_SCHEME_NAME "Zevrin"
 #define ZV_SCHEME_KEY ZV_SCHEME_PARENT "\\" ZV_SCHEME_NAME
+#define ZV_START_MENU_FOLDER "Zevrin 2"
 
 namespace names {
 
@@ -54,7 +55,7 @@ inline constexpr char kSchemeParent[] = ZV_SCHEME_PARENT, kSchemeName[] = ZV_SCH
 inline constexpr char kLabelParent[] = "AppEvents\\EventLabels", kLabelPrefix[] = "AppEvents\\EventLabels\\";
 
 // The Start Menu folder and its links; the StartUp link, and the one an earlier version left.
-inline constexpr char kStartMenuFolder[] = "Zevrin 2", kProductLink[] = "Zevrin.lnk", kHelpLink[] = "Help.lnk",
+inline constexpr char kStartMenuFolder[] = ZV_START_MENU_FOLDER, kProductLink[] = "Zevrin.lnk", kHelpLink[] = "Help.lnk",
                       kUninstallLink[] = "Uninstall.lnk", kEarlierStartUpLink[] = "ZV.lnk";
 
 // Files of the product and of setup, and the folder that keeps the user's changed files.

@@ -48,6 +48,9 @@ public:
     static bool EqualsNoCase(const TextBuffer& a, const TextBuffer& b);
     bool StartsWith(const char* text, int32_t n) const;
     bool EndsWith(const char* text, int32_t n) const;
+    // Whether a zero byte stands inside the text: such a text names one thing to a reader
+    // that takes the length and another to one that stops at the zero.
+    bool HoldsZeroByte() const { return length_ > 0 && memchr(data_, 0, static_cast<size_t>(length_)) != nullptr; }
 
     TextBuffer& Append(const TextBuffer& other);
     TextBuffer& Prepend(const TextBuffer& other);

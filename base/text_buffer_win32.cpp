@@ -37,7 +37,7 @@ TextBuffer& TextBuffer::LoadResourceString(unsigned id)
 char* TextBuffer::ConvertToWide(const char* text)
 {
     if (text && text != data_) {
-        const int32_t n = lstrlenA(text);
+        const int32_t n = static_cast<int32_t>(strlen(text));
         if (n == 0) return AssignText("").data_;
         ResizeDiscard(2 * n);
         const int units = MultiByteToWideChar(CP_ACP, 0, text, n, reinterpret_cast<wchar_t*>(data_), n);

@@ -103,8 +103,8 @@ add_wine_test(settings_tests
 add_wine_test(end_to_end_tests tests/win/end_to_end_test.cpp)
 add_wine_test(robustness_tests tests/win/robustness_test.cpp)
 # Real faults: full and read-only drives (tmpfs, mounted by scripts/fault-drive), vanishing
-# files, setup ended midway.
-add_wine_test(fault_tests tests/win/fault_test.cpp)
+# files, setup ended midway; and what an unprivileged process can plant in setup's way.
+add_wine_test(fault_tests tests/win/fault_test.cpp tests/win/planted_test.cpp)
 target_compile_definitions(fault_tests PRIVATE FAULT_DRIVE="Z:${CMAKE_SOURCE_DIR}/scripts/fault-drive"
     FAULT_MOUNT="${CMAKE_BINARY_DIR}/faultdrive")
 

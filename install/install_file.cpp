@@ -62,6 +62,29 @@ bool IsFolder(const char* path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool FoundLink() { return (Finder.found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
+
+bool IsLink(const char* path)
+{
+    const DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+bool IsOrHoldsLink(const TextBuffer& folder)
+{
+    if (IsLink(folder.Text())) return true;
+    TextBuffer pattern;
+    pattern.AssignConcat(folder, "\\*");
+    bool found = false;
+    ForEachFound(
+        pattern.Data(),
+        [](const WIN32_FIND_DATAA& entry, void* link) {
+            return !(*static_cast<bool*>(link) = (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0);
+        },
+        &found);
+    return found;
+}
+
 namespace {
 
 // What FilesDiffer compares: last-write time and the low 32 bits of the size.
@@ -88,7 +111,7 @@ bool FilesDiffer(const char* first, const char* second)
 
 namespace {
 
-bool IsPattern(const char* name) { return strpbrk(name, "*?") != nullptr; }
+bool IsPattern(const char* name) { return strchr(name, '*') || strchr(name, '?'); }
 
 // The target for a single file that meets a file of its own name in `folder`: the first free
 // name of the form "Copy of List.zvl", "Copy (2) of List.zvl", ..., the form the "Info" message
@@ -102,16 +125,14 @@ bool ChooseTarget(const TextBuffer& folder, const char* name, TextBuffer& target
     target.Assign(folder);
     file.AssignText("");
     if (IsPattern(name)) return true;
-    const char* slash = strrchr(name, '\\');
-    const char* bare = slash ? slash + 1 : name;
     TextBuffer prefix;
     prefix.Assign(folder);
     if (!prefix.EndsWith("\\", 1)) prefix.AppendText("\\");
-    file.AssignConcat(prefix, bare);
+    file.AssignConcat(prefix, name);
     if (!PathExists(file.Data())) return true;
     char copyName[MAX_PATH];
     for (int n = 1; n < 10000; ++n) {
-        if (!MakeCopyName(bare, n, copyName, sizeof copyName)) return false;
+        if (!MakeCopyName(name, n, copyName, sizeof copyName)) return false;
         file.AssignConcat(prefix, copyName);
         if (file.Length() >= MAX_PATH) return false;
         if (!PathExists(file.Data())) {
@@ -126,17 +147,19 @@ bool ChooseTarget(const TextBuffer& folder, const char* name, TextBuffer& target
 struct FileStamp {
     bool exists = false;
     ULONGLONG size = 0;
-    FILETIME written = {};
+    ULONGLONG written = 0;
 };
 
 FileStamp StampOf(const TextBuffer& path)
 {
     FileStamp stamp;
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (path.Length() == 0 || !GetFileAttributesExA(path.Data(), GetFileExInfoStandard, &data)) return stamp;
+    WIN32_FIND_DATAA data;
+    HANDLE search = path.Length() > 0 ? FindFirstFileA(path.Data(), &data) : INVALID_HANDLE_VALUE;
+    if (search == INVALID_HANDLE_VALUE) return stamp;
+    FindClose(search);
     stamp.exists = true;
     stamp.size = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    stamp.written = data.ftLastWriteTime;
+    stamp.written = (static_cast<ULONGLONG>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
     return stamp;
 }
 
@@ -153,7 +176,7 @@ int CheckCopy(int copied, const TextBuffer& source, const TextBuffer& file, cons
     const FileStamp after = StampOf(file);
     const ULONGLONG wanted = StampOf(source).size;
     const bool touched = after.exists && (!before.exists || after.size != before.size ||
-                                          CompareFileTime(&after.written, &before.written) != 0);
+                                          after.written != before.written);
     if (touched && after.size != wanted) {
         DeleteFileA(file.Data());
         return copied != 0 ? copied : kInstallIncomplete;
@@ -163,6 +186,35 @@ int CheckCopy(int copied, const TextBuffer& source, const TextBuffer& file, cons
 }
 
 void AddToList(TextBuffer& list, const char* name) { list.AppendText(name).AppendText("\r\n"); }
+
+// Drops the read-only mark that a file the row wrote brought from its media (a CD, a
+// write-protected share, an archive that keeps the marks): the product could not save into it,
+// nor a reinstall replace it. A link is not ours to change.
+void DropReadOnly(const char* path)
+{
+    const DWORD attributes = GetFileAttributesA(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
+        !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        SetFileAttributesA(path, (attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY)) ?: FILE_ATTRIBUTE_NORMAL);
+}
+
+// The one file a single row wrote (`file`), or for a wildcard row the destination's file of
+// each name the pattern matches in the source folder.
+void DropReadOnlyOfRow(const TextBuffer& file, const char* pattern)
+{
+    if (file.Length() > 0) return DropReadOnly(file.Data());
+    TextBuffer path;
+    path.AssignConcat(SourceFolder, pattern);
+    ForEachFound(
+        path.Data(),
+        [](const WIN32_FIND_DATAA& entry, void*) {
+            TextBuffer installed;
+            installed.AssignConcat(DestinationFolder, entry.cFileName);
+            DropReadOnly(installed.Data());
+            return true;
+        },
+        nullptr);
+}
 
 }  // namespace
 
@@ -187,7 +239,8 @@ int InstallFile(const char* name, bool backupOld, bool copyAsNew, bool skipIfPre
         // not copied at all. A file named Backup would be overwritten by the move.
         TextBuffer backupTarget;
         int moved = kInstallBackupFailed;
-        if (IsFolder(backup.Data()) && ChooseTarget(backup, name, backupTarget, backupFile)) {
+        // A Backup that is a link would carry the user's file off to wherever it points.
+        if (IsFolder(backup.Data()) && !IsLink(backup.Data()) && ChooseTarget(backup, name, backupTarget, backupFile)) {
             moved = ShellCopyList(destination, backupTarget, FO_MOVE, true, true, false, true);
             if (moved == 0 && PathExists(destination.Data())) moved = kInstallBackupFailed;
         }
@@ -204,9 +257,11 @@ int InstallFile(const char* name, bool backupOld, bool copyAsNew, bool skipIfPre
         besideKept = true;
     }
 
+    if (IsLink(file.Text())) return kInstallLinkInWay;
     const FileStamp before = StampOf(file);
     int copied = ShellCopyList(source, target, FO_COPY, copyAsNew, true, true, false);
     copied = CheckCopy(copied, source, file, before);
+    if (copied == 0) DropReadOnlyOfRow(file, name);
     // Each list names a file only once it is where the message says.
     if (copied == 0 && besideKept) AddToList(CopiedAsNewFiles, name);
     if (backupFile.Length() > 0) {

@@ -18,6 +18,14 @@ const char* FindFile(const char* name, int kind);
 // finder's open search alone and accept a path with a trailing backslash.
 bool PathExists(const char* path);
 bool IsFolder(const char* path);
+// Whether the entry FindFile found last is a reparse point. Wine deletes the file a symbolic
+// link points to, not the link, so a found link is never deleted.
+bool FoundLink();
+// Whether the path itself is a reparse point (a symbolic link or junction): whatever setup
+// writes, moves or deletes through it lands wherever its owner pointed it.
+bool IsLink(const char* path);
+// Whether the folder is a reparse point or holds one directly. Searched apart from the finder.
+bool IsOrHoldsLink(const TextBuffer& folder);
 
 // True when the two files differ in last-write time or in the low 32 bits of their size, or
 // when either is missing. Contents are not compared. Leaves the search on `second` open.
@@ -30,12 +38,17 @@ bool FilesDiffer(const char* first, const char* second);
 constexpr int kInstallBackupFailed = 0x7101;
 constexpr int kInstallNoFreeName = 0x7102;
 constexpr int kInstallIncomplete = 0x7103;
+// A reparse point stands where the file goes: the copy would write through it, into whatever
+// file it points to, so nothing is copied.
+constexpr int kInstallLinkInWay = 0x7105;
 
 // Copies name (a file or a wildcard pattern, relative to SourceFolder) into DestinationFolder
 // by the first policy that applies: skipIfPresent leaves an installed file alone; backupOld
 // moves a differing installed file into Backup first (ReplacedFiles lists it once the new file
 // is in place; should the copy fail, the user's file goes back); copyAsNew keeps it and copies
 // the new one beside it as "Copy of <name>" (CopiedAsNewFiles lists it once the copy exists).
-// A copy that left part of a file removes that part. Returns 0 when copied or when a policy
-// said not to; otherwise the shell's non-zero result, or one of the codes above.
+// A copy that left part of a file removes that part. A file the row wrote loses the read-only
+// mark it took from the source's media; a file of the user's keeps its marks. Returns 0 when
+// copied or when a policy said not to; otherwise the shell's non-zero result, or one of the
+// codes above.
 int InstallFile(const char* name, bool backupOld, bool copyAsNew, bool skipIfPresent);

@@ -3,6 +3,7 @@
 #include "install/sequences.h"
 
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include "base/format.h"
 #include "base/process_win32.h"
@@ -20,7 +21,7 @@
 namespace {
 
 // What a row's failure does: stop the install, flag it for the closing question, or nothing.
-enum class OnFailure { Stop, Flag, Ignore };
+enum class OnFailure : uint8_t { Stop, Flag, Ignore };
 
 struct Row {
     const char* caption;  // null: unchanged
@@ -159,13 +160,20 @@ bool FolderFound(const TextBuffer& folder)
     return (bare.Length() > 0 && FindFile(bare.Data(), kFindFolders)) || IsFolder(folder.Text());
 }
 
+// One of the user's folders from Shell Folders (Programs or StartUp) followed by `after`, or
+// false when the user has none.
+bool ReadUserFolder(TextBuffer& folder, const char* value, const char* after)
+{
+    RegReadPath(folder, names::kShellFoldersKey, value, HKEY_CURRENT_USER);
+    if (folder.Length() == 0) return false;
+    folder.AppendText(after);
+    return true;
+}
+
 // The user's Start Menu programs folder followed by "\Zevrin 2", or false when the user has none.
 bool ReadStartMenuFolder(TextBuffer& folder)
 {
-    RegReadString(folder, names::kShellFoldersKey, names::kProgramsValue, nullptr, HKEY_CURRENT_USER, REG_SZ);
-    if (folder.Length() == 0) return false;
-    folder.AppendText("\\").AppendText(names::kStartMenuFolder);
-    return true;
+    return ReadUserFolder(folder, names::kProgramsValue, "\\" ZV_START_MENU_FOLDER);
 }
 
 struct StartMenuLink {
@@ -185,40 +193,37 @@ void CreateStartMenuLinks(TextBuffer& folder, TextBuffer& link, TextBuffer& targ
     ShowWaitCursor();
     SetWindowTextA(CurrentDialog, "Creating Shortcuts");
     if (!ReadStartMenuFolder(folder)) return;
+    // The folder is the user's to change: one that is, or holds, a link was made so by somebody
+    // else, and every link saved through it would land where that somebody chose.
     if (!FindFile(folder.Data(), kFindFolders)) CreateDirectoryA(folder.Data(), nullptr);
+    else if (IsOrHoldsLink(folder)) return;
     folder.AppendText("\\");
     for (const StartMenuLink& l : kStartMenuLinks) {
         link.AssignConcat(folder, l.name);
         target.AssignConcat(DestinationFolder, l.target);
-        CreateShortcut(link.Data(), target.Data(), l.ownIcon ? target.Data() : nullptr, 1, l.arguments,
-                       DestinationFolder.Data(), 0);
+        CreateShortcut(link, target.Data(), l.ownIcon ? target.Data() : nullptr, 1, l.arguments, DestinationFolder.Data(), 0);
     }
 }
 
 // The user's StartUp folder followed by a backslash, or false when the user has none.
-bool ReadStartUpFolder(TextBuffer& folder)
+bool ReadStartUpFolder(TextBuffer& folder) { return ReadUserFolder(folder, names::kStartUpValue, "\\"); }
+
+// A link of ours is a plain file; a reparse point in its place is somebody else's.
+void DeleteIfFound(TextBuffer& path, const TextBuffer& folder, const char* name, bool permanent)
 {
-    RegReadString(folder, names::kShellFoldersKey, names::kStartUpValue, nullptr, HKEY_CURRENT_USER, REG_SZ);
-    if (folder.Length() == 0) return false;
-    folder.AppendText("\\");
-    return true;
+    path.AssignConcat(folder, name);
+    if (FindFile(path.Data(), kFindFiles) && !FoundLink())
+        ShellDeleteList(path, permanent);
 }
 
 void CreateStartUpLink(TextBuffer& folder, TextBuffer& link, TextBuffer& target)
 {
     ShowWaitCursor();
     if (!ReadStartUpFolder(folder)) return;
-    link.AssignConcat(folder, names::kEarlierStartUpLink);
-    if (FindFile(link.Data(), kFindFiles)) ShellDeleteList(link, false);
+    DeleteIfFound(link, folder, names::kEarlierStartUpLink, false);
     link.AssignConcat(folder, names::kProductLink);
     target.AssignConcat(DestinationFolder, names::kProductExe);
-    CreateShortcut(link.Data(), target.Data(), nullptr, 0, "S", DestinationFolder.Data(), 0);
-}
-
-void DeleteIfFound(TextBuffer& path, const TextBuffer& folder, const char* name)
-{
-    path.AssignConcat(folder, name);
-    if (FindFile(path.Data(), kFindFiles)) ShellDeleteList(path, true);
+    CreateShortcut(link, target.Data(), nullptr, 0, "S", DestinationFolder.Data(), 0);
 }
 
 }  // namespace
@@ -260,7 +265,7 @@ bool RunInstall()
         KeptFiles.Release();
         if (!CopyRows(0, kRowsBeforeSummary, &notAllCopied)) return false;
         target.AssignConcat(SourceFolder, names::kObsoleteSourceFile);
-        if (FindFile(target.Data(), kFindFiles)) DeleteFileA(target.Data());
+        if (FindFile(target.Data(), kFindFiles) && !FoundLink()) DeleteFileA(target.Data());
         ReportPolicyOutcomes(message);
         if (!CopyRows(kRowsBeforeSummary, sizeof kRows / sizeof kRows[0], &notAllCopied)) return false;
         if (notAllCopied &&
@@ -304,15 +309,17 @@ void RunUninstall()
     RemoveProductRegistry();
     SetWindowTextA(CurrentDialog, "Deleting Shortcuts");
 
-    if (ReadStartMenuFolder(folder) && FindFile(folder.Data(), kFindFolders)) {
+    // A folder that is, or holds, a link is left as it is: the shell deletes a folder with all
+    // it holds, through links too.
+    if (ReadStartMenuFolder(folder) && FindFile(folder.Data(), kFindFolders) && !IsOrHoldsLink(folder)) {
         TextBuffer inside;
         inside.Assign(folder).AppendText("\\");
-        for (const StartMenuLink& l : kStartMenuLinks) DeleteIfFound(path, inside, l.name);
-        // Only a folder without files goes; a file the user put there keeps it.
-        path.AssignConcat(inside, "*.*");
-        if (!FindFile(path.Data(), kFindFiles)) ShellDeleteList(folder, true);
+        for (const StartMenuLink& l : kStartMenuLinks) DeleteIfFound(path, inside, l.name, true);
+        // Only an empty folder goes: whatever the user put there, in subfolders too, keeps it.
+        // The removal itself refuses a folder that is not empty, however it came to be so.
+        if (RemoveDirectoryA(folder.Data())) SHChangeNotify(SHCNE_RMDIR, SHCNF_PATHA, folder.Data(), nullptr);
     }
-    if (ReadStartUpFolder(folder)) DeleteIfFound(path, folder, names::kProductLink);
+    if (ReadStartUpFolder(folder)) DeleteIfFound(path, folder, names::kProductLink, true);
 
     SetWindowTextA(CurrentDialog, "Zevrin uninstalled");
     if (MessageBoxA(CurrentDialog, "Can't delete ZV folder. You should delete it manually.\r\nOpen ZV folder in Explorer?",

@@ -18,6 +18,7 @@ const char* AsList(TextBuffer& buffer)
 
 int RunOperation(UINT function, TextBuffer& from, TextBuffer* to, uint16_t flags)
 {
+    if (from.HoldsZeroByte() || (to && to->HoldsZeroByte())) return kShellZeroInPath;
     SHFILEOPSTRUCTA operation = {};
     operation.wFunc = function;
     operation.pFrom = AsList(from);

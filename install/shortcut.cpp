@@ -5,6 +5,7 @@
 #include <shlobj.h>
 
 #include "base/text_buffer.h"
+#include "install/install_file.h"
 
 namespace {
 
@@ -31,12 +32,13 @@ bool Failed(HRESULT result) { return result != S_OK; }
 
 }  // namespace
 
-int CreateShortcut(const char* linkPath, const char* targetPath, const char* iconPath, int iconIndex,
+int CreateShortcut(const TextBuffer& linkPath, const char* targetPath, const char* iconPath, int iconIndex,
                    const char* arguments, const char* workingFolder, unsigned short hotkey)
 {
     // Declared in this order so that the persist-file pointer is released first.
     ComPtr<IShellLinkA> link;
     ComPtr<IPersistFile> file;
+    if (linkPath.HoldsZeroByte() || IsLink(linkPath.Text())) return kShortcutRefused;
     if (Failed(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.Receive())))
         return kShortcutCreateFailed;
     if (Failed(link->SetPath(targetPath))) return kShortcutSetPathFailed;
@@ -47,7 +49,7 @@ int CreateShortcut(const char* linkPath, const char* targetPath, const char* ico
     if (Failed(link->QueryInterface(IID_IPersistFile, file.Receive()))) return kShortcutNoPersistFile;
 
     TextBuffer widePath;
-    const wchar_t* wide = reinterpret_cast<const wchar_t*>(widePath.ConvertToWide(linkPath));
+    const wchar_t* wide = reinterpret_cast<const wchar_t*>(widePath.ConvertToWide(linkPath.Text()));
     const HRESULT saved = file->Save(wide ? wide : L"", TRUE);
     widePath.Release();
     return Failed(saved) ? kShortcutSaveFailed : kShortcutOk;

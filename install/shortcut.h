@@ -7,8 +7,14 @@ constexpr int kShortcutSetPathFailed = 3;
 constexpr int kShortcutSetArgumentsFailed = 4;
 constexpr int kShortcutNoPersistFile = 5;
 constexpr int kShortcutSaveFailed = 6;
+constexpr int kShortcutRefused = 7;
+
+class TextBuffer;
 
 // Writes one shell link through the shell-link COM object. iconPath, arguments and
-// workingFolder may be null and hotkey 0 (not set). The link's folder must exist.
-int CreateShortcut(const char* linkPath, const char* targetPath, const char* iconPath, int iconIndex,
+// workingFolder may be null and hotkey 0 (not set). The link's folder must exist. The link's
+// path is put together from folders setup read: it is refused (kShortcutRefused) before
+// anything is written when it holds a zero byte, which would end it early, or when it names a
+// reparse point, through which the save would overwrite whatever file its owner chose.
+int CreateShortcut(const TextBuffer& linkPath, const char* targetPath, const char* iconPath, int iconIndex,
                    const char* arguments, const char* workingFolder, unsigned short hotkey);

@@ -27,8 +27,8 @@ bool GetSpecialFolder(const char* name, TextBuffer& target)
         break;
     case FolderName::Registry: {
         HKEY root = IsCommonFolderName(name) ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
-        if (!RegReadString(target, names::kShellFoldersKey, name, nullptr, root, REG_SZ))
-            RegReadString(target, names::kCurrentVersionKey, FallbackValueName(name), nullptr, HKEY_LOCAL_MACHINE, REG_SZ);
+        if (!RegReadPath(target, names::kShellFoldersKey, name, root))
+            RegReadPath(target, names::kCurrentVersionKey, FallbackValueName(name), HKEY_LOCAL_MACHINE);
         break;
     }
     }
@@ -46,7 +46,7 @@ void ExpandEnvironment(TextBuffer& buffer, const char* source)
         // The count includes the zero byte, and the ANSI function may need one byte more than
         // it reports; the text itself runs to its zero byte.
         if (got > room) return got + 1;
-        return got == 0 ? 0 : static_cast<DWORD>(lstrlenA(area));
+        return got == 0 ? 0 : static_cast<DWORD>(strlen(area));
     }, source);
 }
 

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "base/format.h"
 #include "base/process_win32.h"
 #include "base/product_names.h"
 #include "registry/reg_key.h"
@@ -31,6 +32,11 @@ const SoundEvent kSoundEvents[] = {
 enum class Data {
     Fixed,              // the text itself
     AfterDestination,   // the destination, ending in a backslash, followed by the text
+    // A command line: a quote, the destination, then the text, which closes the quote after
+    // the program's name. Unquoted, a destination with blanks would be read by trying each
+    // stretch up to a blank as a program of its own ("C:\Apps\My.exe" for
+    // "C:\Apps\My Tools\..."), and a program planted there would run in place of ours.
+    Command,
     DestinationFolder,  // the destination without its trailing backslash
     // REG_DWORD rows:
     InstalledSize,  // the KB the files in the destination folder take, rounded up
@@ -51,7 +57,7 @@ struct ValueRow {
 const ValueRow kValueRows[] = {
     {HKEY_LOCAL_MACHINE, kHelpKey, kHelpFile, Data::DestinationFolder, nullptr},
     {HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", Data::Fixed, kProductTitle},
-    {HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", Data::AfterDestination, "setup.exe uninstall"},
+    {HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", Data::Command, "setup.exe\" uninstall"},
     // What the list of installed programs shows beside the name.
     {HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion", Data::Fixed, kProductVersion},
     {HKEY_LOCAL_MACHINE, kUninstallKey, "Publisher", Data::Fixed, kMakerName},
@@ -66,8 +72,8 @@ const ValueRow kValueRows[] = {
     {HKEY_CLASSES_ROOT, kListClass, "", Data::Fixed, "ZV macro list"},
     {HKEY_CLASSES_ROOT, kListIconKey, "", Data::AfterDestination, "zv.exe,5"},
     {HKEY_CLASSES_ROOT, kListShellKey, "", Data::Fixed, "Open"},
-    {HKEY_CLASSES_ROOT, kListOpenCommandKey, "", Data::AfterDestination, "zv.exe \"%1\""},
-    {HKEY_CLASSES_ROOT, kListImportCommandKey, "", Data::AfterDestination, "zv.exe LI \"%1\""},
+    {HKEY_CLASSES_ROOT, kListOpenCommandKey, "", Data::Command, "zv.exe\" \"%1\""},
+    {HKEY_CLASSES_ROOT, kListImportCommandKey, "", Data::Command, "zv.exe\" LI \"%1\""},
     {HKEY_CURRENT_USER, kSchemeKey, "", Data::Fixed, kSchemeName},
 };
 
@@ -78,15 +84,16 @@ DWORD InstalledKilobytes()
 {
     TextBuffer pattern;
     pattern.AssignConcat(DestinationFolder, "*");
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA(pattern.Data(), &entry);
-    if (search == INVALID_HANDLE_VALUE) return 0;
     unsigned long long bytes = 0;
-    do {
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-        bytes += (static_cast<unsigned long long>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow;
-    } while (FindNextFileA(search, &entry));
-    FindClose(search);
+    ForEachFound(
+        pattern.Data(),
+        [](const WIN32_FIND_DATAA& entry, void* total) {
+            if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                *static_cast<unsigned long long*>(total) +=
+                    (static_cast<unsigned long long>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow;
+            return true;
+        },
+        &bytes);
     const unsigned long long kilobytes = (bytes + 1023) / 1024;
     return kilobytes > 0xFFFFFFFFull ? 0xFFFFFFFFu : static_cast<DWORD>(kilobytes);
 }
@@ -100,6 +107,9 @@ void WriteRow(TextBuffer& value, const ValueRow& row)
         break;
     case Data::AfterDestination:
         value.AssignConcat(DestinationFolder, row.text);
+        break;
+    case Data::Command:
+        FormatText(value, "\"~$", &DestinationFolder, row.text);
         break;
     case Data::DestinationFolder:
         value.Assign(DestinationFolder);
@@ -161,12 +171,11 @@ bool RemoveSoundEvent(const char* name)
 void RemoveProductRegistry()
 {
     // Leaf first: each deletion meets a key whose listed subkeys are already gone.
-    RegRemoveKey(kListOpenKey, "command", HKEY_CLASSES_ROOT, false);
-    RegRemoveKey(kListImportKey, "command", HKEY_CLASSES_ROOT, false);
-    RegRemoveKey(kListShellKey, "Open", HKEY_CLASSES_ROOT, false);
-    RegRemoveKey(kListShellKey, "Import", HKEY_CLASSES_ROOT, false);
-    RegRemoveKey(kListClass, "Shell", HKEY_CLASSES_ROOT, false);
-    RegRemoveKey(kListClass, "DefaultIcon", HKEY_CLASSES_ROOT, false);
+    static const char* const kListKeys[][2] = {
+        {kListOpenKey, "command"}, {kListImportKey, "command"}, {kListShellKey, "Open"},
+        {kListShellKey, "Import"}, {kListClass, "Shell"},       {kListClass, "DefaultIcon"},
+    };
+    for (const auto& key : kListKeys) RegRemoveKey(key[0], key[1], HKEY_CLASSES_ROOT, false);
     RegDeleteKeyA(HKEY_CLASSES_ROOT, kListExtension);
     RegDeleteKeyA(HKEY_CLASSES_ROOT, kListClass);
     // The entry in the list of installed programs goes as a whole, whatever values it holds.

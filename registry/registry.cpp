@@ -56,6 +56,13 @@ int32_t RegReadString(TextBuffer& buffer, const char* keyPath, const char* value
     return 0;
 }
 
+int32_t RegReadPath(TextBuffer& buffer, const char* keyPath, const char* valueName, HKEY root)
+{
+    if (!RegReadString(buffer, keyPath, valueName, nullptr, root, REG_SZ)) return 0;
+    buffer.SetLength(-1, true);
+    return buffer.Length() + 1;
+}
+
 int32_t RegWriteValue(const TextBuffer& buffer, const char* keyPath, const char* valueName, HKEY root, DWORD type)
 {
     RegKey key;

@@ -11,6 +11,12 @@
 int32_t RegReadString(TextBuffer& buffer, const char* keyPath, const char* valueName, const char* defaultText,
                       HKEY root, DWORD type);
 
+// Reads a REG_SZ value that names a file or folder, as every other program reads a path: the
+// text ends at its first zero byte. What follows one is not part of the path, and handed on it
+// would end a path early in the one place that reads it that way, the shell's lists, and make
+// a delete or a link land outside setup's own folder. Returns as RegReadString; no default.
+int32_t RegReadPath(TextBuffer& buffer, const char* keyPath, const char* valueName, HKEY root);
+
 // Writes the buffer's text and its zero byte (one zero byte for a buffer without a block),
 // creating missing keys on the path. Returns length + 1, or 0 on failure.
 int32_t RegWriteValue(const TextBuffer& buffer, const char* keyPath, const char* valueName, HKEY root, DWORD type);

@@ -60,8 +60,8 @@ TEST_F(EndToEnd, FirstInstallIntoANewFolder)
     EXPECT_EQ(Value(HKEY_CURRENT_USER, names::kSettingsKey, "instdir"), kTarget);
     EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, names::kUninstallKey,
                     "UninstallString"),
-              destination + "setup.exe uninstall");
-    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, names::kListOpenCommandKey, ""), destination + "zv.exe \"%1\"");
+              "\"" + destination + "setup.exe\" uninstall");
+    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, names::kListOpenCommandKey, ""), "\"" + destination + "zv.exe\" \"%1\"");
     EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, names::kHelpKey, "zv2help.hlp"), kTarget);
 
     // The product was started from the destination folder with "V"; its stand-in says so.
@@ -84,7 +84,7 @@ TEST_F(EndToEnd, TheListOfInstalledProgramsShowsTheWholeEntry)
         SCOPED_TRACE(folder);
         ASSERT_EQ(Install(folder, {}, true, quiet).exitCode, 0);
         EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, kUninstall, "DisplayName"), "Zevrin 2");
-        EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString"), folder + "\\setup.exe uninstall");
+        EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString"), "\"" + folder + "\\setup.exe\" uninstall");
         EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, kUninstall, "DisplayVersion"), "2.1.0");
         EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, kUninstall, "Publisher"), "Moravel");
         EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, kUninstall, "DisplayIcon"), folder + "\\zv.exe,0");
@@ -192,7 +192,7 @@ TEST_F(EndToEnd, TheTypedDestinationIsResolvedOnceAndUsedThroughout)
     EXPECT_EQ(Value(HKEY_CURRENT_USER, names::kSettingsKey, "instdir"), relative);
     EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, names::kUninstallKey,
                     "UninstallString"),
-              relative + "\\setup.exe uninstall");
+              "\"" + relative + "\\setup.exe\" uninstall");
 
     // An environment reference is expanded once, for the folder test and the copies alike.
     const std::string fromEnvironment = kRoot + "\\From the environment";
@@ -254,7 +254,7 @@ TEST_F(EndToEnd, ATypedTrailingBackslashIsNeverDoubled)
     EXPECT_EQ(Value(HKEY_CURRENT_USER, names::kSettingsKey, "instdir"), kTarget);
     EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, names::kUninstallKey,
                     "UninstallString"),
-              kTarget + "\\setup.exe uninstall");
+              "\"" + kTarget + "\\setup.exe\" uninstall");
 }
 
 TEST_F(EndToEnd, AFlaggedRowAsksWhetherToContinue)

@@ -15,38 +15,16 @@
 #include <string>
 
 #include "tests/win/end_to_end.h"
+#include "tests/win/fault_drive.h"
 #include "tests/win/results_log.h"
 
 namespace {
 
-const std::string kMountUnix = FAULT_MOUNT;
 const std::string kMount = "T:";  // scripts/fault-drive makes the mount this drive
 const std::vector<std::pair<int, bool>> kQuiet = {{IDC_START_PRODUCT, false}};
 const char* const kUserLists[] = {"System.zvl", "Samples2.zvl", "List.zvl"};
 
 int faultsTried, userFilesChecked, userFilesLost;
-
-// Runs scripts/fault-drive with the arguments; its exit status, or -1. A Linux program started
-// from Wine runs detached, so its end is seen as its status file appearing, waited for through
-// a change notification on the folder.
-long FaultDrive(const std::string& arguments)
-{
-    const std::string statusUnix = kMountUnix + "-status";
-    std::string statusFolder = "Z:" + statusUnix;
-    for (char& c : statusFolder) c = c == '/' ? '\\' : c;
-    CreateDirectoryA(statusFolder.c_str(), nullptr);
-    const std::string status = statusFolder + "\\status";
-    DeleteFileA(status.c_str());
-    HANDLE change = FindFirstChangeNotificationA(statusFolder.c_str(), FALSE, FILE_NOTIFY_CHANGE_FILE_NAME);
-    ChildProcess script;
-    const bool started = script.Start("\"" FAULT_DRIVE "\" --status \"" + statusUnix + "/status\" " + arguments);
-    for (int second = 0; started && second < 60 && !FileExists(status); ++second) {
-        if (WaitForSingleObject(change, 1000) == WAIT_OBJECT_0) FindNextChangeNotification(change);
-    }
-    if (change != INVALID_HANDLE_VALUE) FindCloseChangeNotification(change);
-    const std::string text = ReadTextFile(status);
-    return FileExists(status) ? atol(text.c_str()) : -1;
-}
 
 std::string UserText(const char* list) { return std::string("; the user's own ") + list + "\r\n"; }
 

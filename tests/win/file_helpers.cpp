@@ -4,6 +4,8 @@
 
 void RemoveTree(const std::string& path)
 {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return;
     WIN32_FIND_DATAA entry;
     HANDLE search = FindFirstFileA((path + "\\*").c_str(), &entry);
     if (search != INVALID_HANDLE_VALUE) {
@@ -11,6 +13,9 @@ void RemoveTree(const std::string& path)
             const std::string name = entry.cFileName;
             if (name == "." || name == "..") continue;
             const std::string full = path + "\\" + name;
+            // A link is the test's to remove (fault-drive unlink): going through it would
+            // empty what it points to, and Wine deletes a linked file's target.
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) continue;
             if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 RemoveTree(full);
             } else {

@@ -7,6 +7,7 @@
 
 #include "tests/win/dialog_automation.h"
 
+// Links are left where they are, and never gone through.
 void RemoveTree(const std::string& path);
 void MakeFolder(const std::string& path);
 // Writes the file and sets its last-write time (a FILETIME value) when `stamp` is not 0.

@@ -77,6 +77,16 @@ HWND FindDialogOf(DWORD processId, HWND except)
     return search.found;
 }
 
+bool WaitUntil(const std::function<bool()>& condition, DWORD milliseconds)
+{
+    const DWORD start = GetTickCount();
+    while (!condition()) {
+        if (GetTickCount() - start > milliseconds) return false;
+        Sleep(20);
+    }
+    return true;
+}
+
 HWND WaitForDialog(const ChildProcess& child, DWORD milliseconds)
 {
     const DWORD start = GetTickCount();

@@ -2,6 +2,7 @@
 // Starting programs and finding their dialogs, for tests and the script driver.
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 struct ChildProcess {
@@ -26,6 +27,9 @@ HWND FindDialogOf(DWORD processId, HWND except = nullptr);
 // time-out or when the process ended first.
 HWND WaitForDialog(const ChildProcess& child, DWORD milliseconds);
 std::string WindowText(HWND window);
+// Asks the condition every 20 ms until it holds or the time is up, and returns its last answer:
+// for what another process makes that no event announces (a window, a file).
+bool WaitUntil(const std::function<bool()>& condition, DWORD milliseconds);
 std::string ClassOf(HWND window);
 // Number of visible top-level windows with this caption, in any process.
 int CountWindows(const char* caption);

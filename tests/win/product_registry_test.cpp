@@ -114,13 +114,13 @@ TEST_F(ProductRegistryTest, EveryRowHoldsItsTextInItsOrder)
 
     EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kHelp, "zv2help.hlp"), "D:\\Apps\\Macro");
     EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kUninstall, "DisplayName"), "Zevrin 2");
-    EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString"), "D:\\Apps\\Macro\\setup.exe uninstall");
+    EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString"), "\"D:\\Apps\\Macro\\setup.exe\" uninstall");
     EXPECT_EQ(Text(HKEY_CLASSES_ROOT, names::kListExtension, ""), names::kListClass);
     EXPECT_EQ(Text(HKEY_CLASSES_ROOT, names::kListClass, ""), "ZV macro list");
     EXPECT_EQ(Text(HKEY_CLASSES_ROOT, names::kListIconKey, ""), "D:\\Apps\\Macro\\zv.exe,5");
     EXPECT_EQ(Text(HKEY_CLASSES_ROOT, names::kListShellKey, ""), "Open");
-    EXPECT_EQ(Text(HKEY_CLASSES_ROOT, names::kListOpenCommandKey, ""), "D:\\Apps\\Macro\\zv.exe \"%1\"");
-    EXPECT_EQ(Text(HKEY_CLASSES_ROOT, names::kListImportCommandKey, ""), "D:\\Apps\\Macro\\zv.exe LI \"%1\"");
+    EXPECT_EQ(Text(HKEY_CLASSES_ROOT, names::kListOpenCommandKey, ""), "\"D:\\Apps\\Macro\\zv.exe\" \"%1\"");
+    EXPECT_EQ(Text(HKEY_CLASSES_ROOT, names::kListImportCommandKey, ""), "\"D:\\Apps\\Macro\\zv.exe\" LI \"%1\"");
     EXPECT_EQ(Text(HKEY_CURRENT_USER, names::kSchemeKey, ""), "Zevrin");
     for (int i = 0; i < 7; ++i) {
         EXPECT_EQ(Text(HKEY_CURRENT_USER, std::string(names::kLabelPrefix) + kEvents[i], ""), kLabels[i]);

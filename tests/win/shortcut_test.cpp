@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/text_buffer.h"
 #include "install/shortcut.h"
 #include "tests/win/file_helpers.h"
 #include "tests/win/import_patch.h"
@@ -16,6 +17,11 @@
 namespace {
 
 const std::string kFolder = "C:\\zvtests\\links";
+
+// The link's path as the program hands it over.
+struct Path : TextBuffer {
+    explicit Path(const std::string& text) { AssignText(text.c_str()); }
+};
 
 class ShortcutTest : public ::testing::Test {
 protected:
@@ -103,7 +109,7 @@ TEST_F(ShortcutTest, OnlyTheTargetWhenNothingElseIsGiven)
 {
     const std::string link = kFolder + "\\Zevrin.lnk";
     const std::string target = kFolder + "\\Zevrin 2\\zv.exe";
-    EXPECT_EQ(CreateShortcut(link.c_str(), target.c_str(), nullptr, 0, nullptr, nullptr, 0), kShortcutOk);
+    EXPECT_EQ(CreateShortcut(Path(link), target.c_str(), nullptr, 0, nullptr, nullptr, 0), kShortcutOk);
     const LinkContents read = ReadLink(link);
     ASSERT_TRUE(read.loaded);
     EXPECT_EQ(read.path, target);
@@ -118,7 +124,7 @@ TEST_F(ShortcutTest, TheUninstallLinkOfTheInstallSequence)
     const std::string destination = kFolder + "\\Zevrin 2\\";
     const std::string link = kFolder + "\\Uninstall.lnk";
     const std::string setup = destination + "setup.exe";
-    EXPECT_EQ(CreateShortcut(link.c_str(), setup.c_str(), setup.c_str(), 1, "uninstall", destination.c_str(), 0),
+    EXPECT_EQ(CreateShortcut(Path(link), setup.c_str(), setup.c_str(), 1, "uninstall", destination.c_str(), 0),
               kShortcutOk);
     const LinkContents read = ReadLink(link);
     ASSERT_TRUE(read.loaded);
@@ -131,7 +137,7 @@ TEST_F(ShortcutTest, TheUninstallLinkOfTheInstallSequence)
 
     // A hotkey, and a second save over the same file.
     const WORD hotkey = MAKEWORD('Z', HOTKEYF_CONTROL | HOTKEYF_ALT);
-    EXPECT_EQ(CreateShortcut(link.c_str(), setup.c_str(), nullptr, 0, "S", nullptr, hotkey), kShortcutOk);
+    EXPECT_EQ(CreateShortcut(Path(link), setup.c_str(), nullptr, 0, "S", nullptr, hotkey), kShortcutOk);
     const LinkContents again = ReadLink(link);
     EXPECT_EQ(again.arguments, "S");
     EXPECT_EQ(again.hotkey, hotkey);
@@ -141,7 +147,7 @@ TEST_F(ShortcutTest, TheUninstallLinkOfTheInstallSequence)
 TEST_F(ShortcutTest, AMissingFolderGivesSixAndNoFile)
 {
     const std::string link = kFolder + "\\No Such Folder\\Zevrin.lnk";
-    EXPECT_EQ(CreateShortcut(link.c_str(), (kFolder + "\\Zevrin 2\\zv.exe").c_str(), nullptr, 0, nullptr, nullptr, 0),
+    EXPECT_EQ(CreateShortcut(Path(link), (kFolder + "\\Zevrin 2\\zv.exe").c_str(), nullptr, 0, nullptr, nullptr, 0),
               kShortcutSaveFailed);
     EXPECT_FALSE(FileExists(link));
     EXPECT_FALSE(FolderExists(kFolder + "\\No Such Folder"));
@@ -170,7 +176,7 @@ TEST_F(ShortcutTest, EveryFailureHasItsCodeWritesNothingAndReleasesBoth)
         failure = c.failure;
         releases.clear();
         DeleteFileA(link.c_str());
-        EXPECT_EQ(CreateShortcut(link.c_str(), target.c_str(), nullptr, 0, "x", nullptr, 0), c.code)
+        EXPECT_EQ(CreateShortcut(Path(link), target.c_str(), nullptr, 0, "x", nullptr, 0), c.code)
             << "failure " << c.failure;
         EXPECT_EQ(releases, c.releases) << "failure " << c.failure;
         EXPECT_EQ(FileExists(link), c.code == kShortcutOk) << "failure " << c.failure;

@@ -1,0 +1,249 @@
+// The real setup.exe against what any process of the user's, without administrator rights, can
+// leave in its way: programs along a destination with blanks, Shell Folders values with a zero
+// byte inside, links in place of folders setup fills or deletes, read-only media. Each case has
+// a control that does what setup once did, through the same platform calls, and shows the harm.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+#include "tests/win/end_to_end.h"
+#include "tests/win/fault_drive.h"
+
+namespace {
+
+const std::vector<std::pair<int, bool>> kQuiet = {{IDC_START_PRODUCT, false}};
+const char kStandInLog[] = "\\zv-standin.log";
+
+// Opens a document with a verb of its association, as Explorer does; the started program's
+// log lies beside it. Returns once that program waits for input, and ends it.
+void OpenWithVerb(const char* verb, const std::string& document)
+{
+    SHELLEXECUTEINFOA info = {};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    info.lpVerb = verb;
+    info.lpFile = document.c_str();
+    info.nShow = SW_SHOWNORMAL;
+    ASSERT_TRUE(ShellExecuteExA(&info)) << verb << " " << GetLastError();
+    ASSERT_NE(info.hProcess, nullptr);
+    WaitForInputIdle(info.hProcess, 30000);
+    TerminateProcess(info.hProcess, 0);
+    WaitForSingleObject(info.hProcess, 10000);
+    CloseHandle(info.hProcess);
+}
+
+// Removes the product through the system's list of installed programs, which runs the entry's
+// UninstallString; a setup.exe it started is driven through its dialog and question. Returns
+// whether that dialog came up; a planted program, started instead, is ended once its log shows.
+bool RemoveThroughTheList(const std::string& plantedLog)
+{
+    ChildProcess list;
+    if (!list.Start(std::string("uninstaller.exe --remove ") + names::kUninstallKeyName)) return false;
+    HWND dialog = nullptr;
+    WaitUntil([&] { return (dialog = FindWindowA(nullptr, "Uninstall Zevrin")) || FileExists(plantedLog); }, 60000);
+    if (dialog) {
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+        HWND box = nullptr;
+        WaitUntil([&] { return (box = FindWindowA(nullptr, "Delete ZV files")) != nullptr; }, 60000);
+        if (box) PostMessageA(box, WM_COMMAND, IDNO, 0);
+    } else {
+        // The stand-in writes its log before it makes its window.
+        WaitUntil([] { return FindWindowA(names::kProductWindowClass, nullptr) != nullptr; }, 30000);
+        CloseProductStandIn();
+    }
+    list.WaitExit(60000);
+    return dialog != nullptr;
+}
+
+// A symbolic link as a process of the user's can make one; false where none can be made here.
+bool PlantLink(const std::string& target, const std::string& link)
+{
+    if (FaultDrive("link \"" + target + "\" \"" + link + "\"") != 0) return false;
+    const DWORD attributes = GetFileAttributesA(link.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// Removes a planted link when the test ends, however it ends: left in the Start Menu it would
+// turn the next tests' installs away.
+struct LinkRemover {
+    std::string link;
+    ~LinkRemover() { FaultDrive("unlink \"" + link + "\""); }
+};
+
+// One-item lists for the shell, as setup hands them over: the text and two zero bytes.
+int Shell(UINT function, const std::string& from, const std::string& to = "")
+{
+    const std::string fromList = from + '\0', toList = to + '\0';
+    SHFILEOPSTRUCTA operation = {};
+    operation.wFunc = function;
+    operation.pFrom = fromList.c_str();
+    operation.pTo = to.empty() ? nullptr : toList.c_str();
+    operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI;
+    return SHFileOperationA(&operation);
+}
+
+bool ReadOnly(const std::string& path) { return (GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_READONLY) != 0; }
+
+}  // namespace
+
+TEST_F(EndToEnd, ProgramsPlantedAlongADestinationWithBlanksNeverRun)
+{
+    // Each stretch of the destination up to a blank, as a program of somebody else's.
+    const std::string tools = kRoot + "\\My Tools", folder = tools + "\\Zevrin 2";
+    MakeFolder(tools);
+    const std::string planted[] = {kRoot + "\\My.exe", tools + "\\Zevrin.exe"};
+    for (const std::string& program : planted) ASSERT_TRUE(CopyFileA(PRODUCT_STANDIN, program.c_str(), FALSE));
+    ASSERT_EQ(Install(folder, {}, true, kQuiet).exitCode, 0);
+    EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, names::kUninstallKey, "UninstallString"),
+              "\"" + folder + "\\setup.exe\" uninstall");
+    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, names::kListOpenCommandKey, ""), "\"" + folder + "\\zv.exe\" \"%1\"");
+    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, names::kListImportCommandKey, ""), "\"" + folder + "\\zv.exe\" LI \"%1\"");
+
+    const std::string document = kRoot + "\\my macros.zvl";
+    WriteTextFile(document, "; a list\r\n");
+    ASSERT_NO_FATAL_FAILURE(OpenWithVerb("open", document));
+    ASSERT_NO_FATAL_FAILURE(OpenWithVerb("Import", document));
+    EXPECT_EQ(ReadTextFile(folder + kStandInLog), "start \"" + document + "\"\r\nstart LI \"" + document + "\"\r\n");
+    EXPECT_TRUE(RemoveThroughTheList(kRoot + kStandInLog)) << "setup.exe's own uninstall dialog";
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, names::kUninstallKey));
+    for (const std::string& program : planted) {
+        const std::string log = program.substr(0, program.rfind('\\')) + kStandInLog;
+        EXPECT_FALSE(FileExists(log)) << program << " ran: " << ReadTextFile(log);
+    }
+
+    // The control: the same commands unquoted, as they were stored, start the planted programs.
+    SetString(HKEY_CLASSES_ROOT, names::kListExtension, "", names::kListClass);
+    SetString(HKEY_CLASSES_ROOT, names::kListOpenCommandKey, "", folder + "\\zv.exe \"%1\"");
+    ASSERT_NO_FATAL_FAILURE(OpenWithVerb("open", document));
+    EXPECT_NE(ReadTextFile(kRoot + kStandInLog).find(document), std::string::npos) << "My.exe ran for the file";
+    SetString(HKEY_LOCAL_MACHINE, names::kUninstallKey, "UninstallString", folder + "\\setup.exe uninstall");
+    SetString(HKEY_LOCAL_MACHINE, names::kUninstallKey, "DisplayName", names::kProductTitle);
+    DeleteFileA((kRoot + kStandInLog).c_str());
+    EXPECT_FALSE(RemoveThroughTheList(kRoot + kStandInLog));
+    EXPECT_TRUE(FileExists(kRoot + kStandInLog)) << "My.exe ran for the list";
+}
+
+TEST_F(EndToEnd, AZeroByteInsideAShellFolderEndsThePathThere)
+{
+    SavedValue programs(HKEY_CURRENT_USER, kShellFolders, names::kProgramsValue);
+    SavedValue startup(HKEY_CURRENT_USER, kShellFolders, names::kStartUpValue);
+    const std::string folder = kRoot + "\\victim2", file = kRoot + "\\victim.txt";
+    MakeFolder(folder + "\\sub");
+    WriteTextFile(folder + "\\sub\\kept.txt", "the user's");
+    WriteTextFile(file, "the user's file");
+    // What follows the zero byte is part of the value's bytes, then the value's own zero.
+    const std::string programsValue = folder + std::string(1, '\0') + "rest";
+    const std::string startupValue = file + std::string(1, '\0');
+    SetRaw(HKEY_CURRENT_USER, kShellFolders, names::kProgramsValue, REG_SZ, programsValue.c_str(),
+           static_cast<DWORD>(programsValue.size() + 1));
+    SetRaw(HKEY_CURRENT_USER, kShellFolders, names::kStartUpValue, REG_SZ, startupValue.c_str(),
+           static_cast<DWORD>(startupValue.size() + 1));
+
+    ASSERT_EQ(Install(kTarget, {}, true, kQuiet).exitCode, 0);
+    EXPECT_EQ(ReadTextFile(file), "the user's file");
+    EXPECT_TRUE(FileExists(folder + "\\Zevrin 2\\Zevrin.lnk")) << "the folder before the zero byte";
+    SetupSession uninstall;
+    ASSERT_TRUE(uninstall.Start("\"" + kTarget + "\\setup.exe\" uninstall"));
+    PostMessageA(uninstall.Dialog(), WM_COMMAND, IDOK, 0);
+    MessageBoxSeen box;
+    ASSERT_EQ(uninstall.Next(60000, &box), SetupSession::Box);
+    uninstall.Answer(box, IDNO);
+    EXPECT_EQ(uninstall.WaitExit(30000), 0);
+    EXPECT_EQ(ReadTree(folder), (std::map<std::string, std::string>{{"sub\\kept.txt", "the user's"}}));
+    EXPECT_FALSE(FolderExists(folder + "\\Zevrin 2"));
+    EXPECT_EQ(ReadTextFile(file), "the user's file");
+
+    // The control: the shell reads the uncut text as a list and deletes the folder before the
+    // zero byte with all it holds.
+    const std::string scratch = kRoot + "\\scratch";
+    MakeFolder(scratch);
+    WriteTextFile(scratch + "\\inside.txt", "x");
+    Shell(FO_DELETE, scratch + std::string(1, '\0') + "\\Zevrin 2");
+    EXPECT_FALSE(FolderExists(scratch));
+}
+
+TEST_F(EndToEnd, LinksInPlaceOfTheStartMenuFolderAndBackupLeaveWhatTheyPointTo)
+{
+    // The user's own folder with a subfolder, and a link to it made in place of the Start Menu
+    // folder "Zevrin 2".
+    const std::string elsewhere = kRoot + "\\elsewhere", menu = programs_ + "\\Zevrin 2";
+    MakeFolder(elsewhere + "\\sub");
+    WriteTextFile(elsewhere + "\\Zevrin.lnk", "not a link of setup's");
+    WriteTextFile(elsewhere + "\\sub\\mine.txt", "mine");
+    LinkRemover removeMenu{menu}, removeBackup{kTarget + "\\Backup"};
+    LinkRemover removeScratch{kRoot + "\\to scratch"}, removeOther{kRoot + "\\to other"};
+    if (!PlantLink(elsewhere, menu)) GTEST_SKIP() << "fault-drive cannot make a symbolic link in the prefix here";
+    const auto before = ReadTree(elsewhere);
+    ASSERT_EQ(Install(kTarget, {}, true, kQuiet).exitCode, 0);
+    EXPECT_EQ(ReadTree(elsewhere), before) << "no link saved through it";
+    SetupSession uninstall;
+    ASSERT_TRUE(uninstall.Start("\"" + kTarget + "\\setup.exe\" uninstall"));
+    PostMessageA(uninstall.Dialog(), WM_COMMAND, IDOK, 0);
+    MessageBoxSeen box;
+    ASSERT_EQ(uninstall.Next(60000, &box), SetupSession::Box);
+    uninstall.Answer(box, IDNO);
+    EXPECT_EQ(uninstall.WaitExit(30000), 0);
+    EXPECT_EQ(ReadTree(elsewhere), before) << "nothing deleted through it";
+    EXPECT_TRUE(FolderExists(menu));
+    FaultDrive("unlink \"" + menu + "\"");
+
+    // Backup as a link into another folder: the user's changed list is kept in place, and said
+    // to be kept.
+    ASSERT_NO_FATAL_FAILURE(InstallThenChangeTwoLists());
+    const std::string other = kRoot + "\\other";
+    MakeFolder(other);
+    ASSERT_TRUE(PlantLink(other, kTarget + "\\Backup"));
+    const Outcome kept = Install(kTarget, {IDNO}, true, kQuiet);
+    ASSERT_FALSE(kept.boxes.empty());
+    EXPECT_NE(kept.boxes[0].text.find("Following files have been kept, because they could not be moved to Backup "
+                                      "folder:\r\nSystem.zvl\r\n"),
+              std::string::npos)
+        << BoxTexts(kept.boxes);
+    EXPECT_EQ(ReadTextFile(kTarget + "\\System.zvl"), "; my own system macros\n");
+    EXPECT_TRUE(ReadTree(other).empty());
+
+    // The control: the shell deletes through a link to a folder, and moves into one.
+    const std::string scratch = kRoot + "\\scratch";
+    MakeFolder(scratch);
+    WriteTextFile(scratch + "\\inside.txt", "x");
+    ASSERT_TRUE(PlantLink(scratch, kRoot + "\\to scratch"));
+    ASSERT_TRUE(PlantLink(other, kRoot + "\\to other"));
+    Shell(FO_MOVE, kTarget + "\\List.zvl", kRoot + "\\to other\\List.zvl");
+    EXPECT_EQ(ReadTextFile(other + "\\List.zvl"), "; my list\n") << "moved through the link";
+    Shell(FO_DELETE, kRoot + "\\to scratch");
+    EXPECT_FALSE(FileExists(scratch + "\\inside.txt")) << "deleted through the link";
+}
+
+TEST_F(EndToEnd, AnInstallFromReadOnlyMediaGivesWritableFiles)
+{
+    for (const auto& file : ReadTree(kSource))
+        SetFileAttributesA((kSource + "\\" + file.first).c_str(), FILE_ATTRIBUTE_READONLY);
+    const Outcome first = Install(kTarget, {}, true, kQuiet);
+    EXPECT_EQ(first.exitCode, 0);
+    EXPECT_TRUE(first.boxes.empty()) << BoxTexts(first.boxes);
+    for (const char* name : kRowNames) EXPECT_FALSE(ReadOnly(kTarget + "\\" + name)) << name;
+
+    // The user's own changed lists, marked read-only by the user; a reinstall from the same media.
+    WriteTextFile(kTarget + "\\System.zvl", "; my own system macros\n", 130000000000000000ULL);
+    WriteTextFile(kTarget + "\\List.zvl", "; my list\n", 130000000000000000ULL);
+    SetFileAttributesA((kTarget + "\\System.zvl").c_str(), FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesA((kTarget + "\\List.zvl").c_str(), FILE_ATTRIBUTE_READONLY);
+    const Outcome again = Install(kTarget, {}, true, kQuiet);
+    EXPECT_EQ(again.exitCode, 0);
+    ASSERT_EQ(again.boxes.size(), 1u) << "the Info message alone, no \"Not all files\" question\n"
+                                      << BoxTexts(again.boxes);
+    EXPECT_EQ(again.boxes[0].caption, "Info");
+    for (const char* name : kRowNames)
+        EXPECT_TRUE(std::string(name) == "List.zvl" || !ReadOnly(kTarget + "\\" + name)) << name;
+    EXPECT_FALSE(ReadOnly(kTarget + "\\Copy of List.zvl"));
+    EXPECT_TRUE(ReadOnly(kTarget + "\\Backup\\System.zvl")) << "the user's mark";
+    EXPECT_TRUE(ReadOnly(kTarget + "\\List.zvl")) << "the user's mark";
+
+    // The control: a plain copy of a read-only file, as the shell makes it, is read-only too.
+    Shell(FO_COPY, kSource + "\\zv.exe", kRoot + "\\copied.exe");
+    EXPECT_TRUE(ReadOnly(kRoot + "\\copied.exe"));
+}
