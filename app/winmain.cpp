@@ -3,6 +3,7 @@
 
 #include "app/dialogs.h"
 #include "app/dll_hardening.h"
+#include "base/code_page.h"
 #include "base/command_line.h"
 #include "base/process_win32.h"
 #include "base/product_names.h"
@@ -33,6 +34,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 
     OleInitialize(nullptr);
     ModuleInstance = instance;
+    // Before any path is looked at: the source folder's own name may hold two-byte characters.
+    ReadAnsiLeadBytes();
     FindSourceFolder();
     SetCurrentDirectoryA(SourceFolder.Text());
 

@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include "base/code_page.h"
+
 namespace {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/' || c == ':'; }
@@ -25,7 +27,8 @@ TextBuffer& TextBuffer::GetFolderPart(const TextBuffer& source)
     if (consideredLength <= 0) return AssignText("");
 
     // A leading $Name$ or %NAME% is a folder of its own: the scan never goes below its closing
-    // character. The search for that character deliberately runs past a closing quote.
+    // character. The search for that character deliberately runs past a closing quote; like the
+    // quote's, it may go by bytes, since neither is ever a second byte.
     int32_t floor = 0;
     const char lead = text[start];
     if (lead == '$' || lead == '%') {
@@ -33,8 +36,11 @@ TextBuffer& TextBuffer::GetFolderPart(const TextBuffer& source)
         if (close) floor = static_cast<int32_t>(static_cast<const char*>(close) - text) - start;
     }
 
-    int32_t position = consideredLength - 1;
-    while (position > floor && !IsSeparator(text[start + position])) --position;
+    // The last separator past the floor, found forward by characters: a backslash can be the
+    // second byte of a two-byte character, and is then no separator.
+    int32_t position = floor < consideredLength ? floor : consideredLength - 1;
+    for (int32_t i = 0; i < consideredLength; i += CharLength(text + start + i))
+        if (i > floor && IsSeparator(text[start + i])) position = i;
 
     if (position >= 1) return CopyPart(source, start, position + 1, false);
     return AssignText("");

@@ -1,6 +1,7 @@
 #include "base/text_buffer.h"
 
 #include "base/ascii.h"
+#include "base/code_page.h"
 
 #include <stdlib.h>
 #include <string.h>
@@ -158,7 +159,8 @@ bool TextBuffer::EndsWith(const char* text, int32_t n) const
     if (!data_ || !text) return false;
     if (n < 0) n = TextLength(text);
     if (n > length_) return false;
-    return memcmp(data_ + length_ - n, text, static_cast<size_t>(n)) == 0;
+    // In characters: a backslash that is the second byte of a two-byte character is no ending.
+    return memcmp(data_ + length_ - n, text, static_cast<size_t>(n)) == 0 && IsCharStart(data_, length_ - n);
 }
 
 TextBuffer& TextBuffer::Append(const TextBuffer& other)
@@ -326,12 +328,15 @@ TextBuffer& TextBuffer::AssignConcatText(const char* text1, const char* text2)
 TextBuffer& TextBuffer::TrimEnd(char ch)
 {
     if (!data_) return *this;
-    int32_t n = length_;
-    if (ch != 0) {
-        while (n > 0 && data_[n - 1] == ch) --n;
-    } else {
-        while (n > 0 && static_cast<unsigned char>(data_[n - 1]) <= 32) --n;
+    // Forward, by characters: only a trimmed character of its own counts, never a second byte.
+    int32_t kept = 0;
+    for (int32_t i = 0; i < length_;) {
+        const int32_t step = CharLength(data_ + i);
+        const unsigned char c = static_cast<unsigned char>(data_[i]);
+        const bool trimmed = step == 1 && (ch != 0 ? c == static_cast<unsigned char>(ch) : c <= 32);
+        i += step;
+        if (!trimmed) kept = i;
     }
-    Terminate(n);
+    Terminate(kept);
     return *this;
 }

@@ -99,8 +99,18 @@ add_wine_test(settings_tests
     tests/win/shortcut_test.cpp
     tests/win/product_registry_test.cpp
     tests/win/install_dialog_test.cpp)
-# End to end: the real setup.exe on a copy of the demo source folder.
-add_wine_test(end_to_end_tests tests/win/end_to_end_test.cpp)
+# End to end: the real setup.exe on a copy of the demo source folder; and once per ANSI code
+# page, with folders named in it (Wine takes a process's code page from LC_ALL).
+add_wine_test(end_to_end_tests tests/win/end_to_end_test.cpp tests/win/code_page_e2e_test.cpp)
+set_tests_properties(end_to_end_tests PROPERTIES ENVIRONMENT "GTEST_FILTER=-InTheUsersCodePage.*")
+foreach(page 1252:de_DE 932:ja_JP 936:zh_CN 949:ko_KR 950:zh_TW)
+    string(REPLACE ":" ";" page ${page})
+    list(GET page 0 number)
+    list(GET page 1 locale)
+    add_test(NAME code_page_${number} COMMAND end_to_end_tests)
+    set_tests_properties(code_page_${number} PROPERTIES TIMEOUT 600
+        ENVIRONMENT "GTEST_FILTER=InTheUsersCodePage.*;ZV_CODE_PAGE=${number};LC_ALL=${locale}.UTF-8")
+endforeach()
 add_wine_test(robustness_tests tests/win/robustness_test.cpp)
 # Real faults: full and read-only drives (tmpfs, mounted by scripts/fault-drive), vanishing
 # files, setup ended midway; and what an unprivileged process can plant in setup's way.

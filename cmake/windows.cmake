@@ -25,7 +25,7 @@ function(add_layer name)
     add_dependencies(${name} layer_check)
 endfunction()
 
-set(BASE_SOURCES ${BASE_PORTABLE} base/text_buffer_win32.cpp base/process_win32.cpp)
+set(BASE_SOURCES ${BASE_PORTABLE} base/code_page_win32.cpp base/text_buffer_win32.cpp base/process_win32.cpp)
 set(REGISTRY_SOURCES registry/registry.cpp registry/product_entries.cpp)
 set(PATHS_SOURCES ${PATHS_PORTABLE} paths/special_folders.cpp)
 set(INSTALL_SOURCES ${INSTALL_PORTABLE} install/shell_ops.cpp install/install_file.cpp install/shortcut.cpp

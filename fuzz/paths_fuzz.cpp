@@ -1,15 +1,32 @@
-// Fuzzes the path parsing: GetFolderPart and ParsePathToken against small reference models.
+// Fuzzes the path parsing: GetFolderPart and ParsePathToken against small reference models. The
+// first byte picks the code page whose lead bytes the parsing reads by (tests/code_pages.h).
 #include <stdint.h>
 #include <string.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
+#include "base/code_page.h"
 #include "base/text_buffer.h"
 #include "paths/path_token.h"
+#include "tests/code_pages.h"
 
 namespace {
 
-std::string ModelFolderPart(const std::string& s)
+// The model's own reading of characters: a lead byte takes the byte after it along, unless that
+// is the text's end or a zero byte.
+std::vector<size_t> CharStarts(const CodePage& page, const std::string& s, size_t from, size_t to)
+{
+    std::vector<size_t> starts;
+    for (size_t i = from; i < to;) {
+        starts.push_back(i);
+        i += IsLeadOf(page, static_cast<uint8_t>(s[i])) && i + 1 < s.size() && s[i + 1] != 0 ? 2 : 1;
+    }
+    return starts;
+}
+
+std::string ModelFolderPart(const CodePage& page, const std::string& s)
 {
     if (s.size() < 2) return "";
     size_t start = 0, end = s.size();  // [start, end)
@@ -25,8 +42,11 @@ std::string ModelFolderPart(const std::string& s)
         const size_t again = s.find(considered[0], start + 1);
         if (again != std::string::npos) floor = again - start;
     }
-    size_t pos = considered.size() - 1;
-    while (pos > floor && considered[pos] != '\\' && considered[pos] != '/' && considered[pos] != ':') --pos;
+    size_t pos = std::min(floor, considered.size() - 1);
+    for (size_t at : CharStarts(page, s, start, end)) {
+        const char c = s[at];
+        if (at - start > floor && (c == '\\' || c == '/' || c == ':')) pos = at - start;
+    }
     return pos >= 1 ? considered.substr(0, pos + 1) : "";
 }
 
@@ -34,7 +54,10 @@ std::string ModelFolderPart(const std::string& s)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const std::string input(reinterpret_cast<const char*>(data), size);
+    if (size == 0) return 0;
+    const CodePage& page = kCodePages[data[0] % (sizeof kCodePages / sizeof kCodePages[0])];
+    SetLeadByteRanges(page.leadBytes);
+    const std::string input(reinterpret_cast<const char*>(data + 1), size - 1);
 
     TextBuffer source, result;
     if (!input.empty()) {
@@ -42,11 +65,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         memcpy(source.Data(), input.data(), input.size());
     }
     result.GetFolderPart(source);
-    if (std::string(result.Text(), static_cast<size_t>(result.Length())) != ModelFolderPart(input)) __builtin_trap();
+    if (std::string(result.Text(), static_cast<size_t>(result.Length())) != ModelFolderPart(page, input)) __builtin_trap();
     source.GetFolderPart(source);
-    if (std::string(source.Text(), static_cast<size_t>(source.Length())) != ModelFolderPart(input)) __builtin_trap();
+    if (std::string(source.Text(), static_cast<size_t>(source.Length())) != ModelFolderPart(page, input)) __builtin_trap();
 
     const std::string text = input.c_str();
+    IsInstallableFolder(text.c_str());
     const PathToken token = ParsePathToken(text.c_str());
     if (text.empty() || (text[0] != '$' && text[0] != '%')) {
         if (token.kind != TokenKind::None) __builtin_trap();

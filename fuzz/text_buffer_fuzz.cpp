@@ -1,12 +1,15 @@
 // Fuzzes the text buffer: a sequence of operations, the self-referencing ones included, each
 // checked against a model built on std::string: the text, the length, the two trailing zero
-// bytes, and, where an operation takes a block by the growth policy alone, the capacity.
+// bytes, and, where an operation takes a block by the growth policy alone, the capacity. The
+// first byte picks the flags and the code page whose characters TrimEnd and EndsWith read by.
 #include <stdint.h>
 #include <string.h>
 
 #include <string>
 
+#include "base/code_page.h"
 #include "base/text_buffer.h"
+#include "tests/code_pages.h"
 
 namespace {
 
@@ -42,22 +45,39 @@ void Check(const TextBuffer& b, const Model& m)
 
 std::string CString(const std::string& s) { return std::string(s.c_str()); }
 
+// The length of the text without its trailing single-byte characters of the kind, read by the
+// page's characters (a lead byte takes the next byte along unless that is a zero byte).
+size_t ModelTrimmed(const CodePage& page, const std::string& s, bool backslash)
+{
+    size_t kept = 0;
+    for (size_t i = 0; i < s.size();) {
+        const bool two = IsLeadOf(page, static_cast<uint8_t>(s[i])) && i + 1 < s.size() && s[i + 1] != 0;
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        i += two ? 2 : 1;
+        if (two || (backslash ? c != '\\' : c > 32)) kept = i;
+    }
+    return kept;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size < 1) return 0;
     const uint8_t flags = data[0] & 3;
+    const CodePage& page = kCodePages[(data[0] >> 2) % (sizeof kCodePages / sizeof kCodePages[0])];
+    SetLeadByteRanges(page.leadBytes);
     TextBuffer a(flags), other;
     Model m;
     other.AssignText("xyz");
     const std::string otherText = "xyz";
-    char texts[4][8] = {"", "a", "C:\\Dir\\", "$ZV$\\x"};
+    // The last one ends in ソ and holds ポ on Japanese Windows (second bytes 0x5C and 0x7C).
+    char texts[5][8] = {"", "a", "C:\\Dir\\", "$ZV$\\x", "\x83|\x83\\"};
 
     for (size_t i = 1; i + 2 < size && i < 400; i += 3) {
         const uint8_t op = data[i] % 20;
         const int32_t x = static_cast<int8_t>(data[i + 1]);
-        const char* text = texts[data[i + 2] % 4];
+        const char* text = texts[data[i + 2] % 5];
         const int32_t before = a.Capacity();
         const bool hadBlock = a.Data() != nullptr;
         const std::string own = a.Data() ? std::string(a.Data()) : std::string();  // up to the first zero
@@ -126,11 +146,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             if (a.Data()) a.AssignConcatText(a.Data(), text), m.text += text;
             break;
         case 15:
+            if (a.Data() && a.EndsWith("\\", 1) != (ModelTrimmed(page, m.text, true) < m.text.size())) __builtin_trap();
             a.TrimEnd(x & 1 ? '\\' : 0);
-            if (a.Data()) {
-                while (!m.text.empty() && ((x & 1) ? m.text.back() == '\\' : static_cast<unsigned char>(m.text.back()) <= 32))
-                    m.text.pop_back();
-            }
+            if (a.Data()) m.text.resize(ModelTrimmed(page, m.text, x & 1));
             break;
         case 16:
             a.Release(), m.text.clear(), m.block = false;

@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "base/ascii.h"
+#include "base/code_page.h"
 
 PathToken ParsePathToken(const char* text)
 {
@@ -15,6 +16,7 @@ PathToken ParsePathToken(const char* text)
     if (text[0] != '$') return token;
     token.kind = TokenKind::SpecialFolder;
     token.nameStart = 1;
+    // '$' is never the second byte of a two-byte character: a byte search finds the character.
     const char* close = strchr(text + 1, '$');
     if (close) {
         token.closed = true;
@@ -58,7 +60,7 @@ bool IsSlash(char c) { return c == '\\' || c == '/'; }
 // Past the separators at p, and past one component and its separators: the start of the next.
 const char* SkipComponent(const char* p)
 {
-    while (*p && !IsSlash(*p)) ++p;
+    while (*p && !IsSlash(*p)) p += CharLength(p);
     while (IsSlash(*p)) ++p;
     return p;
 }
@@ -82,7 +84,8 @@ bool IsInstallableFolder(const char* fullPath)
     if (!*below) return false;  // the root itself
 
     // Server and share names obey the same rules; only a drive's colon is allowed.
-    for (const char* p = fullPath + 2; *p; ++p) {
+    // By characters: the second byte of a two-byte character may be a '|' (0x83 0x7C is a katakana).
+    for (const char* p = fullPath + 2; *p; p += CharLength(p)) {
         const unsigned char c = static_cast<unsigned char>(*p);
         if (c < 32 || strchr("<>\"|*?:", c)) return false;
     }

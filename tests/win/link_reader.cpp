@@ -12,8 +12,9 @@ LinkContents ReadLink(const std::string& linkPath)
         return contents;
     IPersistFile* file = nullptr;
     if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-        std::wstring wide(linkPath.begin(), linkPath.end());
-        if (SUCCEEDED(file->Load(wide.c_str(), STGM_READ))) {
+        wchar_t wide[MAX_PATH] = {};
+        MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, wide, MAX_PATH);
+        if (SUCCEEDED(file->Load(wide, STGM_READ))) {
             contents.loaded = true;
             char text[MAX_PATH] = {};
             link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH);

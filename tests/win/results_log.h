@@ -3,4 +3,5 @@
 // that ZV_RESULTS names (set by scripts/test), and printed.
 #include <string>
 
-void ReportFigure(const std::string& line);
+// The line is printed behind its label ("robustness: ...").
+void ReportFigure(const std::string& line, const char* label = "robustness");
