@@ -61,7 +61,9 @@ endif()
 target_compile_options(setup PRIVATE ${WARNINGS} ${SETUP_FLAGS})
 target_compile_definitions(setup PRIVATE ZV_OWN_ENTRY)
 target_link_libraries(setup PRIVATE ${SYSTEM_LIBRARIES})
-target_link_options(setup PRIVATE -static -s -nostartfiles -Wl,-e,${ZV_ENTRY} -Wl,--gc-sections)
+# No time stamp in the image: the same sources give the same bytes, whatever the day.
+target_link_options(setup PRIVATE -static -s -nostartfiles -Wl,-e,${ZV_ENTRY} -Wl,--gc-sections
+    -Wl,--no-insert-timestamp)
 add_dependencies(setup layer_check)
 set_target_properties(setup PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 # Size and imports are printed after every link: the goal is 32 KB and system DLLs only.

@@ -75,6 +75,17 @@ TEST_F(EndToEnd, FirstInstallIntoANewFolder)
     EXPECT_NE(ReadTextFile(kTarget + "\\zv-standin.log").find("start V"), std::string::npos);
 }
 
+TEST_F(EndToEnd, TheSignedReleaseInstalls)
+{
+    if (!FileExists(SIGNED_SETUP)) GTEST_SKIP() << "no signed copy at " SIGNED_SETUP " (scripts/check-release makes it)";
+    ASSERT_TRUE(CopyFileA(SIGNED_SETUP, (kSource + "\\setup.exe").c_str(), FALSE));
+    const Outcome outcome = Install(kTarget, {}, true, {{IDC_START_PRODUCT, false}});
+    EXPECT_EQ(outcome.exitCode, 0);
+    EXPECT_TRUE(outcome.boxes.empty()) << BoxTexts(outcome.boxes);
+    EXPECT_TRUE(FileExists(kTarget + "\\zv.exe"));
+    EXPECT_EQ(ReadTextFile(kTarget + "\\setup.exe"), ReadTextFile(SIGNED_SETUP)) << "the signed program copies itself";
+}
+
 TEST_F(EndToEnd, TheListOfInstalledProgramsShowsTheWholeEntry)
 {
     constexpr const char* kUninstall = names::kUninstallKey;
