@@ -13,7 +13,10 @@ void SetLeadByteRanges(const uint8_t* ranges)
 
 bool IsCharStart(const char* text, int32_t at)
 {
-    int32_t i = 0;
-    while (i < at) i += CharLength(text + i);
-    return i == at;
+    // A byte that cannot be a lead byte ends a character, as a character of its own or as a
+    // second byte; the lead bytes after it pair up. So only the run of lead bytes just before
+    // `at` is read: `at` starts a character when that run is even.
+    int32_t run = 0;
+    while (run < at && IsLeadByte(text[at - run - 1])) ++run;
+    return run % 2 == 0;
 }

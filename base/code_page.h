@@ -22,8 +22,8 @@ inline bool IsLeadByte(char c) { return LeadBytes[static_cast<uint8_t>(c)]; }
 // otherwise 1. A lead byte at the end of a text is a character of its own.
 inline int32_t CharLength(const char* p) { return IsLeadByte(p[0]) && p[1] ? 2 : 1; }
 
-// Whether byte `at` (0 to the text's length) starts a character, reading from the text's start:
-// the byte before may be a lead byte and yet end a character.
+// Whether byte `at` (0 to the text's length) starts a character of the text: the byte before
+// may be a lead byte and yet end a character. Reads back only over the lead bytes before `at`.
 bool IsCharStart(const char* text, int32_t at);
 
 #ifdef _WIN32

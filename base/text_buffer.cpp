@@ -328,15 +328,11 @@ TextBuffer& TextBuffer::AssignConcatText(const char* text1, const char* text2)
 TextBuffer& TextBuffer::TrimEnd(char ch)
 {
     if (!data_) return *this;
-    // Forward, by characters: only a trimmed character of its own counts, never a second byte.
-    int32_t kept = 0;
-    for (int32_t i = 0; i < length_;) {
-        const int32_t step = CharLength(data_ + i);
-        const unsigned char c = static_cast<unsigned char>(data_[i]);
-        const bool trimmed = step == 1 && (ch != 0 ? c == static_cast<unsigned char>(ch) : c <= 32);
-        i += step;
-        if (!trimmed) kept = i;
-    }
-    Terminate(kept);
+    // By characters: a byte goes only as a character of its own, never as a second byte.
+    int32_t n = length_;
+    while (n > 0 && (ch != 0 ? data_[n - 1] == ch : static_cast<unsigned char>(data_[n - 1]) <= 32) &&
+           IsCharStart(data_, n - 1))
+        --n;
+    Terminate(n);
     return *this;
 }

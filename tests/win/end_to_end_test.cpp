@@ -381,13 +381,7 @@ BOOL CALLBACK FindTitle(HWND window, LPARAM param)
 TEST_F(EndToEnd, AnsweringYesOpensTheSourceFolderInExplorer)
 {
     {
-        SetupSession no;
-        ASSERT_TRUE(no.Start("\"" + kSource + "\\setup.exe\" uninstall"));
-        PostMessageA(no.Dialog(), WM_COMMAND, IDOK, 0);
-        MessageBoxSeen box;
-        ASSERT_EQ(no.Next(60000, &box), SetupSession::Box);
-        no.Answer(box, IDNO);
-        EXPECT_EQ(no.WaitExit(30000), 0);
+        EXPECT_EQ(DriveUninstall("\"" + kSource + "\\setup.exe\" uninstall", IDNO), 0);
         TitleSearch none = {"source", nullptr};
         EnumWindows(FindTitle, reinterpret_cast<LPARAM>(&none));
         EXPECT_EQ(none.found, nullptr) << "No opens nothing";

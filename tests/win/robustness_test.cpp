@@ -173,12 +173,7 @@ TEST(Robustness, SoakOfInstallAndUninstallRounds)
         }
         EXPECT_FALSE(FolderExists(kRoot + "\\Zevrin 2\\Backup")) << "round " << round;
 
-        SetupSession uninstall;
-        ASSERT_TRUE(uninstall.Start("\"" + kRoot + "\\Zevrin 2\\setup.exe\" uninstall"));
-        PostMessageA(uninstall.Dialog(), WM_COMMAND, IDOK, 0);
-        ASSERT_EQ(uninstall.Next(120000, &box), SetupSession::Box);
-        uninstall.Answer(box, IDNO);
-        EXPECT_EQ(uninstall.WaitExit(30000), 0);
+        ASSERT_EQ(DriveUninstall("\"" + kRoot + "\\Zevrin 2\\setup.exe\" uninstall"), 0);
         auto after = snapshot();
         after.erase("HKCU\\Software\\Moravel");
         EXPECT_EQ(after, clean) << "round " << round;

@@ -1,5 +1,7 @@
 #include "tests/win/setup_session.h"
 
+#include <shellapi.h>
+
 #include "base/product_names.h"
 
 namespace {
@@ -81,6 +83,16 @@ void CloseProductStandIn()
     }
 }
 
+bool OpenThroughShell(const char* verb, const std::string& file)
+{
+    if (reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, verb, file.c_str(), nullptr, nullptr, SW_SHOWNORMAL)) <= 32)
+        return false;
+    const bool started =
+        WaitUntil([] { return FindWindowA(names::kProductWindowClass, nullptr) != nullptr; }, 30000);
+    CloseProductStandIn();
+    return started;
+}
+
 InstallOutcome DriveInstall(const std::string& setupExe, const std::string& destination, std::vector<int> yesNoAnswers,
                             bool retryThenCancel, const std::vector<std::pair<int, bool>>& boxes,
                             const std::function<bool(const MessageBoxSeen&, SetupSession&)>& beforeAnswer)
@@ -107,6 +119,17 @@ InstallOutcome DriveInstall(const std::string& setupExe, const std::string& dest
     if (outcome.last == SetupSession::Ready && retryThenCancel) PostMessageA(setup.Dialog(), WM_COMMAND, IDCANCEL, 0);
     outcome.exitCode = setup.WaitExit(30000);
     return outcome;
+}
+
+long DriveUninstall(const std::string& commandLine, int answer)
+{
+    SetupSession setup;
+    if (!setup.Start(commandLine)) return -1;
+    PostMessageA(setup.Dialog(), WM_COMMAND, IDOK, 0);
+    MessageBoxSeen box;
+    if (setup.Next(120000, &box) != SetupSession::Box) return -2;
+    setup.Answer(box, answer);
+    return setup.WaitExit(30000);
 }
 
 std::string BoxTexts(const std::vector<MessageBoxSeen>& boxes)

@@ -41,6 +41,11 @@ private:
 // Asks a running product stand-in to close and waits for its process to end.
 void CloseProductStandIn();
 
+// Opens a file through the shell with a verb (null: its default), as Explorer does, waits for
+// the product stand-in it starts to show its window, and closes it. False when the shell
+// refused or no stand-in came up. (Wine's shell hands back no process for a link.)
+bool OpenThroughShell(const char* verb, const std::string& file);
+
 struct InstallOutcome {
     std::vector<MessageBoxSeen> boxes;
     SetupSession::Event last = SetupSession::TimedOut;
@@ -56,6 +61,11 @@ struct InstallOutcome {
 InstallOutcome DriveInstall(const std::string& setupExe, const std::string& destination, std::vector<int> yesNoAnswers = {},
                             bool retryThenCancel = true, const std::vector<std::pair<int, bool>>& boxes = {},
                             const std::function<bool(const MessageBoxSeen&, SetupSession&)>& beforeAnswer = nullptr);
+
+// Runs one uninstall as the user would: starts the command line, presses OK and answers the
+// closing question with `answer`. Returns the exit code; -1 when no dialog came up, -2 when no
+// question followed OK.
+long DriveUninstall(const std::string& commandLine, int answer = IDNO);
 
 // The captions and texts of the boxes, one line each, for failure messages.
 std::string BoxTexts(const std::vector<MessageBoxSeen>& boxes);
