@@ -104,3 +104,11 @@ TEST(CodePages, PathTextIsReadByCharacters)
         EXPECT_EQ(parsed.nameLength, static_cast<int32_t>(strlen(page.destination)));
     }
 }
+
+TEST(CodePages, ACharacterStartsAfterAnEvenRunOfLeadBytesOrAtAZeroByte)
+{
+    LeadBytesOf japanese(FindCodePage(932)->leadBytes);
+    const char text[] = "a\x83\x83\\\x83\\\x83\0\\";  // a, 83 83, '\\', 83 5C, 83 alone, zero, '\\'
+    const bool starts[] = {true, true, false, true, true, false, true, true, true};
+    for (int32_t at = 0; at < static_cast<int32_t>(sizeof starts); ++at) EXPECT_EQ(IsCharStart(text, at), starts[at]) << at;
+}
