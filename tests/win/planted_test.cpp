@@ -144,7 +144,7 @@ TEST_F(EndToEnd, AZeroByteInsideAShellFolderEndsThePathThere)
     EXPECT_FALSE(FolderExists(scratch));
 }
 
-TEST_F(EndToEnd, LinksInPlaceOfTheStartMenuFolderAndBackupLeaveWhatTheyPointTo)
+TEST_F(EndToEnd, LinksInPlaceOfTheStartMenuFolderBackupAndAFileLeaveWhatTheyPointTo)
 {
     // The user's own folder with a subfolder, and a link to it made in place of the Start Menu
     // folder "Zevrin 2".
@@ -154,6 +154,7 @@ TEST_F(EndToEnd, LinksInPlaceOfTheStartMenuFolderAndBackupLeaveWhatTheyPointTo)
     WriteTextFile(elsewhere + "\\sub\\mine.txt", "mine");
     LinkRemover removeMenu{menu}, removeBackup{kTarget + "\\Backup"};
     LinkRemover removeScratch{kRoot + "\\to scratch"}, removeOther{kRoot + "\\to other"};
+    LinkRemover removeLicense{kTarget + "\\license.txt"}, removeVictim{kRoot + "\\to victim"};
     if (!PlantLink(elsewhere, menu)) GTEST_SKIP() << "fault-drive cannot make a symbolic link in the prefix here";
     const auto before = ReadTree(elsewhere);
     ASSERT_EQ(Install(kTarget, {}, true, kQuiet).exitCode, 0);
@@ -188,6 +189,21 @@ TEST_F(EndToEnd, LinksInPlaceOfTheStartMenuFolderAndBackupLeaveWhatTheyPointTo)
     EXPECT_EQ(ReadTextFile(other + "\\List.zvl"), "; my list\n") << "moved through the link";
     Shell(FO_DELETE, kRoot + "\\to scratch");
     EXPECT_FALSE(FileExists(scratch + "\\inside.txt")) << "deleted through the link";
+    const std::string victim = kRoot + "\\victim.txt";
+    WriteTextFile(victim, "the user's file");
+    ASSERT_EQ(FaultDrive("link \"" + victim + "\" \"" + kRoot + "\\to victim\""), 0);
+    Shell(FO_COPY, kSource + "\\license.txt", kRoot + "\\to victim");
+    EXPECT_EQ(ReadTextFile(victim), ReadTextFile(kSource + "\\license.txt")) << "copied through the link";
+
+    // A link in place of an installed file, to a file of the user's elsewhere: nothing is copied
+    // through it.
+    WriteTextFile(victim, "the user's file");
+    if (!PlantLink(victim, kTarget + "\\license.txt"))
+        GTEST_SKIP() << "Wine 8 shows a symbolic link to a file as a plain file (attributes 0x"
+                     << std::hex << GetFileAttributesA((kTarget + "\\license.txt").c_str())
+                     << "), so setup cannot tell it from one; Windows marks it as a reparse point";
+    Install(kTarget, {IDNO}, true, kQuiet);
+    EXPECT_EQ(ReadTextFile(victim), "the user's file");
 }
 
 TEST_F(EndToEnd, AnInstallFromReadOnlyMediaGivesWritableFiles)
