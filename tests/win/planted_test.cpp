@@ -32,6 +32,8 @@ bool RemoveThroughTheList(const std::string& plantedLog)
         HWND box = nullptr;
         WaitUntil([&] { return (box = FindWindowA(nullptr, "Delete ZV files")) != nullptr; }, 60000);
         if (box) PostMessageA(box, WM_COMMAND, IDNO, 0);
+        // The list does not wait for setup.exe; the next one started would meet this one.
+        WaitUntil([&] { return !IsWindow(dialog); }, 30000);
     } else {
         // The stand-in writes its log before it makes its window.
         WaitUntil([] { return FindWindowA(names::kProductWindowClass, nullptr) != nullptr; }, 30000);
