@@ -56,19 +56,22 @@ const char* FindFile(const char* name, int kind)
 
 bool PathExists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
 
-bool IsFolder(const char* path)
+namespace {
+
+// Whether the path names something that has the attribute.
+bool HasAttribute(const char* path, DWORD attribute)
 {
     const DWORD attributes = GetFileAttributesA(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & attribute);
 }
+
+}  // namespace
+
+bool IsFolder(const char* path) { return HasAttribute(path, FILE_ATTRIBUTE_DIRECTORY); }
+
+bool IsLink(const char* path) { return HasAttribute(path, FILE_ATTRIBUTE_REPARSE_POINT); }
 
 bool FoundLink() { return (Finder.found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
-
-bool IsLink(const char* path)
-{
-    const DWORD attributes = GetFileAttributesA(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-}
 
 bool IsOrHoldsLink(const TextBuffer& folder)
 {

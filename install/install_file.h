@@ -18,8 +18,9 @@ const char* FindFile(const char* name, int kind);
 // finder's open search alone and accept a path with a trailing backslash.
 bool PathExists(const char* path);
 bool IsFolder(const char* path);
-// Whether the entry FindFile found last is a reparse point. Wine deletes the file a symbolic
-// link points to, not the link, so a found link is never deleted.
+// Whether the entry FindFile found last is a reparse point: such an entry is never deleted,
+// since deleting through a link may take what it points to (Wine's DeleteFileA deletes a
+// link's target). Wine marks only links to folders; a link to a file reads as a plain file.
 bool FoundLink();
 // Whether the path itself is a reparse point (a symbolic link or junction): whatever setup
 // writes, moves or deletes through it lands wherever its owner pointed it.
