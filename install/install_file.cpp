@@ -201,22 +201,45 @@ void DropReadOnly(const char* path)
         SetFileAttributesA(path, (attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY)) ?: FILE_ATTRIBUTE_NORMAL);
 }
 
+// Visits the destination's path of each name the pattern matches in the source folder, until
+// the visit returns false; false when it did.
+bool ForEachMatch(const char* pattern, bool (*visit)(const char* installed))
+{
+    TextBuffer path;
+    path.AssignConcat(SourceFolder, pattern);
+    bool stopped = false;
+    struct Walk {
+        bool (*visit)(const char*);
+        bool* stopped;
+    } walk = {visit, &stopped};
+    ForEachFound(
+        path.Data(),
+        [](const WIN32_FIND_DATAA& entry, void* context) {
+            const Walk& w = *static_cast<Walk*>(context);
+            TextBuffer installed;
+            installed.AssignConcat(DestinationFolder, entry.cFileName);
+            return !(*w.stopped = !w.visit(installed.Data()));
+        },
+        &walk);
+    return !stopped;
+}
+
 // The one file a single row wrote (`file`), or for a wildcard row the destination's file of
-// each name the pattern matches in the source folder.
+// each name the pattern matches.
 void DropReadOnlyOfRow(const TextBuffer& file, const char* pattern)
 {
     if (file.Length() > 0) return DropReadOnly(file.Data());
-    TextBuffer path;
-    path.AssignConcat(SourceFolder, pattern);
-    ForEachFound(
-        path.Data(),
-        [](const WIN32_FIND_DATAA& entry, void*) {
-            TextBuffer installed;
-            installed.AssignConcat(DestinationFolder, entry.cFileName);
-            DropReadOnly(installed.Data());
-            return true;
-        },
-        nullptr);
+    ForEachMatch(pattern, [](const char* installed) {
+        DropReadOnly(installed);
+        return true;
+    });
+}
+
+// Whether the file the row would write, or any a wildcard row would, is a reparse point.
+bool WritesThroughLink(const TextBuffer& file, const char* pattern)
+{
+    if (!IsPattern(pattern)) return IsLink(file.Text());
+    return !ForEachMatch(pattern, [](const char* installed) { return !IsLink(installed); });
 }
 
 }  // namespace
@@ -260,7 +283,7 @@ int InstallFile(const char* name, bool backupOld, bool copyAsNew, bool skipIfPre
         besideKept = true;
     }
 
-    if (IsLink(file.Text())) return kInstallLinkInWay;
+    if (WritesThroughLink(file, name)) return kInstallLinkInWay;
     const FileStamp before = StampOf(file);
     int copied = ShellCopyList(source, target, FO_COPY, copyAsNew, true, true, false);
     copied = CheckCopy(copied, source, file, before);

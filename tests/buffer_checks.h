@@ -2,6 +2,8 @@
 // Helpers shared by the text buffer and formatter tests.
 #include <gtest/gtest.h>
 
+#include <string.h>
+
 #include <string>
 
 #include "base/text_buffer.h"
@@ -22,3 +24,10 @@ inline ::testing::AssertionResult Terminated(const TextBuffer& b)
 }
 
 inline void Fill(TextBuffer& b, const char* text) { b.AssignText(text); }
+
+// Any bytes, zero bytes included, as a text the program read could hold them.
+inline void FillBytes(TextBuffer& b, const std::string& bytes)
+{
+    b.ResizeDiscard(static_cast<int32_t>(bytes.size()));
+    memcpy(b.Data(), bytes.data(), bytes.size());
+}

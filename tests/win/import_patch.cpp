@@ -1,5 +1,9 @@
 #include "tests/win/import_patch.h"
 
+#include <string.h>
+
+#include <utility>
+
 ImportPatch::ImportPatch(const char* dll, const char* function, void* replacement)
 {
     BYTE* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
@@ -34,4 +38,90 @@ void ImportPatch::Write(void* value)
     VirtualProtect(slot_, sizeof(void*), PAGE_READWRITE, &old);
     *slot_ = value;
     VirtualProtect(slot_, sizeof(void*), old, &old);
+}
+
+namespace {
+
+ReparseMarks* marks;
+// The folder of each search opened through the patch, to name what FindNextFileA finds.
+std::vector<std::pair<HANDLE, std::string>> searches;
+
+std::string Folded(std::string path)
+{
+    while (path.size() > 3 && path.back() == '\\') path.pop_back();
+    for (char& c : path)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return path;
+}
+
+// The system's own functions: a call by name from this program would come back to the patch.
+template <typename F>
+F System(const char* name)
+{
+    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), name)));
+}
+
+DWORD WINAPI MarkedAttributes(LPCSTR path)
+{
+    const DWORD attributes = System<decltype(&GetFileAttributesA)>("GetFileAttributesA")(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && path && marks->Marked(path))
+        return attributes | FILE_ATTRIBUTE_REPARSE_POINT;
+    return attributes;
+}
+
+void MarkFound(const std::string& folder, WIN32_FIND_DATAA* data)
+{
+    if (marks->Marked(folder + data->cFileName)) data->dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+}
+
+HANDLE WINAPI MarkedFirst(LPCSTR name, LPWIN32_FIND_DATAA data)
+{
+    HANDLE search = System<decltype(&FindFirstFileA)>("FindFirstFileA")(name, data);
+    if (search == INVALID_HANDLE_VALUE || !name) return search;
+    std::string folder = name;
+    folder.erase(folder.find_last_of('\\') + 1);
+    if (strpbrk(name, "*?")) {
+        MarkFound(folder, data);
+        searches.emplace_back(search, folder);
+    } else if (marks->Marked(name)) {
+        data->dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+    }
+    return search;
+}
+
+BOOL WINAPI MarkedNext(HANDLE search, LPWIN32_FIND_DATAA data)
+{
+    const BOOL found = System<decltype(&FindNextFileA)>("FindNextFileA")(search, data);
+    if (found)
+        for (const auto& s : searches)
+            if (s.first == search) MarkFound(s.second, data);
+    return found;
+}
+
+}  // namespace
+
+ReparseMarks::ReparseMarks(std::vector<std::string> paths)
+    : paths_(std::move(paths)),
+      attributes_("kernel32.dll", "GetFileAttributesA", reinterpret_cast<void*>(MarkedAttributes)),
+      first_("kernel32.dll", "FindFirstFileA", reinterpret_cast<void*>(MarkedFirst)),
+      next_("kernel32.dll", "FindNextFileA", reinterpret_cast<void*>(MarkedNext))
+{
+    for (std::string& path : paths_) path = Folded(path);
+    marks = this;
+}
+
+ReparseMarks::~ReparseMarks()
+{
+    marks = nullptr;
+    searches.clear();
+}
+
+void ReparseMarks::Add(const std::string& path) { paths_.push_back(Folded(path)); }
+
+bool ReparseMarks::Marked(const std::string& path) const
+{
+    const std::string folded = Folded(path);
+    for (const std::string& p : paths_)
+        if (p == folded) return true;
+    return false;
 }

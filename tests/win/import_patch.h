@@ -20,3 +20,26 @@ private:
     void** slot_ = nullptr;
     void* original_ = nullptr;
 };
+
+#include <string>
+#include <vector>
+
+// While it lives, the system reports FILE_ATTRIBUTE_REPARSE_POINT for the given paths (whole
+// paths, letter case ignored) through GetFileAttributesA, FindFirstFileA and FindNextFileA, as
+// Windows reports a symbolic link to a file, which Wine 8 shows as a plain file. The files
+// themselves stay plain, so a rule that ignores the mark acts on them and the test sees it.
+class ReparseMarks {
+public:
+    explicit ReparseMarks(std::vector<std::string> paths);
+    ~ReparseMarks();
+    ReparseMarks(const ReparseMarks&) = delete;
+    ReparseMarks& operator=(const ReparseMarks&) = delete;
+
+    bool Marked(const std::string& path) const;
+    // A link planted from now on.
+    void Add(const std::string& path);
+
+private:
+    std::vector<std::string> paths_;
+    ImportPatch attributes_, first_, next_;
+};

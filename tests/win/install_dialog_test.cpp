@@ -1,5 +1,6 @@
 // The install dialog as it opens, built from the release template with the real procedure.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 #include "base/process_win32.h"
 #include "res/resource.h"
 #include "tests/win/file_helpers.h"
+#include "tests/win/import_patch.h"
 #include "tests/win/registry_fixture.h"
 #include "tests/win/setup_module.h"
 
@@ -96,8 +98,26 @@ TEST(InstallDialog, UnresolvedProgramFilesFallsBackToTheFixedFolder)
     EXPECT_EQ(OpenInstallDialog().destination, "C:\\Program Files\\Zevrin 2");
 }
 
+namespace {
+
+ImportPatch* openPatch;
+std::string opened;
+
+HINSTANCE WINAPI RecordOpen(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR folder, INT show)
+{
+    opened += std::string(file ? file : "<null>") + ";";
+    return openPatch->Original<decltype(&ShellExecuteA)>()(owner, verb, file, parameters, folder, show);
+}
+
+}  // namespace
+
+// Each button opens its own file, from the source folder; a missing one is the shell's affair.
 TEST(InstallDialog, LicenseAndReadMeMissingShowNothingOfOurs)
 {
+    ImportPatch patch("shell32.dll", "ShellExecuteA", reinterpret_cast<void*>(RecordOpen));
+    ASSERT_TRUE(patch.Active());
+    openPatch = &patch;
+    opened.clear();
     RemoveTree("C:\\zvtests\\empty source");
     MakeFolder("C:\\zvtests\\empty source");
     char previous[MAX_PATH];
@@ -112,6 +132,7 @@ TEST(InstallDialog, LicenseAndReadMeMissingShowNothingOfOurs)
         SendMessageA(dialog, WM_COMMAND, IDC_README, 0);
         EXPECT_EQ(dialogs.Count(), 0) << dialogs.Texts();
     }
+    EXPECT_EQ(opened, "license.txt;readme.txt;");
     EXPECT_TRUE(IsWindow(dialog));
     EXPECT_TRUE(IsWindowEnabled(dialog));
     DestroyWindow(dialog);

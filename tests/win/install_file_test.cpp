@@ -229,6 +229,54 @@ TEST_F(InstallFileTest, AFailedBackupMoveLeavesTheUsersFileAlone)
     EXPECT_EQ(CopiedAsNewFiles.Length(), 0);
 }
 
+// Links to files, as Windows marks them (Wine shows them as plain files, so the mark is
+// reported by the patched system calls): nothing is copied onto one, by a single row or a
+// wildcard row; and a link planted once the copy is done keeps the attributes of the user's
+// file it points to.
+namespace {
+
+ReparseMarks* planted;
+std::string plantAt;
+
+int WINAPI CopyThenPlant(LPSHFILEOPSTRUCTA operation)
+{
+    const int result = shellPatch->Original<decltype(&SHFileOperationA)>()(operation);
+    planted->Add(plantAt);
+    return result;
+}
+
+}  // namespace
+
+TEST_F(InstallFileTest, NothingIsWrittenThroughALinkToAFile)
+{
+    WriteTextFile(Src("license.txt"), "shipped", kNew);
+    WriteTextFile(Dst("license.txt"), "the user's file it points to", kOld);
+    WriteTextFile(Src("zv.ico"), "icon", kNew);
+    WriteTextFile(Src("macro.ico"), "icon", kNew);
+    WriteTextFile(Dst("zv.ico"), "the user's file it points to", kOld);
+    SetFileAttributesA(Src("zv.ico").c_str(), FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesA(Src("macro.ico").c_str(), FILE_ATTRIBUTE_READONLY);
+    {
+        ReparseMarks links({Dst("license.txt"), Dst("zv.ico")});
+        EXPECT_EQ(InstallFile("license.txt", false, false, false), kInstallLinkInWay);
+        EXPECT_EQ(InstallFile("*.ico", false, false, false), kInstallLinkInWay);
+    }
+    EXPECT_EQ(ReadTextFile(Dst("license.txt")), "the user's file it points to");
+    EXPECT_EQ(ReadTextFile(Dst("zv.ico")), "the user's file it points to");
+
+    DeleteFileA(Dst("zv.ico").c_str());
+    ReparseMarks links({});
+    ImportPatch patch("shell32.dll", "SHFileOperationA", reinterpret_cast<void*>(CopyThenPlant));
+    shellPatch = &patch;
+    planted = &links;
+    plantAt = Dst("zv.ico");
+    EXPECT_EQ(InstallFile("*.ico", false, false, false), 0);
+    EXPECT_NE(GetFileAttributesA(Dst("zv.ico").c_str()) & FILE_ATTRIBUTE_READONLY, 0u) << "the user's mark";
+    EXPECT_EQ(GetFileAttributesA(Dst("macro.ico").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+    for (const std::string& icon : {Src("zv.ico"), Src("macro.ico"), Dst("zv.ico")})
+        SetFileAttributesA(icon.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
 TEST_F(InstallFileTest, FileHeldOpenByAnotherProcessIsNeverLost)
 {
     WriteTextFile(Src("System.zvl"), "shipped", kNew);
@@ -360,6 +408,28 @@ std::string TrashFolder()
 }
 
 }  // namespace
+
+// Below the registry read that cuts a path at its zero byte: the shell itself is never handed
+// a text that holds one, which it would read as two paths.
+TEST(ShellOperations, ATextHoldingAZeroByteIsRefused)
+{
+    RemoveTree("C:\\zvtests\\zero");
+    MakeFolder("C:\\zvtests\\zero\\victim");
+    WriteTextFile("C:\\zvtests\\zero\\victim\\kept.txt", "the user's");
+    WriteTextFile("C:\\zvtests\\zero\\a.txt", "a");
+    const std::string victim = std::string("C:\\zvtests\\zero\\victim") + '\0' + "\\Zevrin 2";
+    TextBuffer list, to;
+    FillBytes(list, victim);
+    EXPECT_EQ(ShellDeleteList(list, true), kShellZeroInPath);
+    to.AssignText("C:\\zvtests\\zero\\b.txt");
+    EXPECT_EQ(ShellCopyList(list, to, FO_COPY, false, true, false, true), kShellZeroInPath);
+    list.AssignText("C:\\zvtests\\zero\\a.txt");
+    FillBytes(to, victim);
+    EXPECT_EQ(ShellCopyList(list, to, FO_MOVE, false, true, false, true), kShellZeroInPath);
+    EXPECT_EQ(ReadTextFile("C:\\zvtests\\zero\\victim\\kept.txt"), "the user's");
+    EXPECT_TRUE(FileExists("C:\\zvtests\\zero\\a.txt"));
+    RemoveTree("C:\\zvtests\\zero");
+}
 
 TEST(ShellOperations, DeletePermanentOrToTheRecycleBinWithoutAWindow)
 {

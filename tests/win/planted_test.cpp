@@ -12,6 +12,8 @@
 
 #include "tests/win/end_to_end.h"
 #include "tests/win/fault_drive.h"
+#include "tests/win/import_patch.h"
+#include "tests/win/setup_module.h"
 
 namespace {
 
@@ -236,4 +238,48 @@ TEST_F(EndToEnd, AnInstallFromReadOnlyMediaGivesWritableFiles)
     // The control: a plain copy of a read-only file, as the shell makes it, is read-only too.
     Shell(FO_COPY, kSource + "\\zv.exe", kRoot + "\\copied.exe");
     EXPECT_TRUE(ReadOnly(kRoot + "\\copied.exe"));
+}
+
+// Links to files, which Windows marks as reparse points and Wine 8 shows as plain files: the
+// mark is reported by the patched system calls while the sequences run in this process, and the
+// files stay plain, so whatever a rule forgot to refuse is deleted or written for the test to see.
+TEST_F(EndToEnd, LinksToFilesAreNeitherDeletedNorWrittenThrough)
+{
+    const std::string menu = programs_ + "\\Zevrin 2", earlier = startup_ + "\\" + names::kEarlierStartUpLink;
+    const std::string obsolete = kSource + "\\" + names::kObsoleteSourceFile;
+    MakeFolder(menu);
+    WriteTextFile(menu + "\\Mine.lnk", "the user's link to a file of theirs");
+    WriteTextFile(earlier, "a link to a file of the user's");
+    WriteTextFile(obsolete, "a link to a file of the user's");
+    std::string boxes;
+    {
+        ReparseMarks links({menu + "\\Mine.lnk", earlier, obsolete});
+        EXPECT_TRUE(InstallHere(kSource, kTarget, &boxes)) << boxes;
+    }
+    EXPECT_EQ(ReadTree(menu), (std::map<std::string, std::string>{{"Mine.lnk", "the user's link to a file of theirs"}}))
+        << "no link saved beside one of somebody else's";
+    EXPECT_TRUE(FileExists(earlier)) << "not taken to the Recycle Bin";
+    EXPECT_TRUE(FileExists(obsolete));
+    EXPECT_TRUE(FileExists(startup_ + "\\Zevrin.lnk"));
+
+    // The uninstall: our own links beside the user's link stay, and so does a StartUp link that
+    // is a link to a file.
+    for (const char* link : {names::kProductLink, names::kHelpLink}) WriteTextFile(menu + "\\" + link, "ours");
+    const std::string ours = startup_ + "\\" + names::kProductLink;
+    {
+        ReparseMarks links({menu + "\\Mine.lnk", ours});
+        UninstallHere(kTarget, &boxes);
+    }
+    EXPECT_EQ(ReadTree(menu).size(), 3u) << "nothing deleted in a folder that holds a link";
+    EXPECT_TRUE(FileExists(ours));
+
+    // A link in place of an installed file: the file it points to keeps its bytes.
+    WriteTextFile(kTarget + "\\license.txt", "the user's file");
+    boxes.clear();
+    {
+        ReparseMarks links({kTarget + "\\license.txt"});
+        EXPECT_FALSE(InstallHere(kSource, kTarget, &boxes));
+    }
+    EXPECT_EQ(ReadTextFile(kTarget + "\\license.txt"), "the user's file");
+    EXPECT_NE(boxes.find("Not all files have been copied. Continue setup?"), std::string::npos) << boxes;
 }

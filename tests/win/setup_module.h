@@ -5,3 +5,12 @@
 HMODULE SetupModule();
 // The raw dialog template of the release build, or null.
 const void* SetupDialogTemplate(int id);
+
+#include <string>
+
+// The two sequences run inside this process, as setup.exe runs them, on a dialog made from the
+// release template, with `source` as the source folder: so that a test can patch the platform
+// calls they make. The install leaves the product unstarted; every message box is answered No
+// (OK where it has none) and its text appended to `boxes`.
+bool InstallHere(const std::string& source, const std::string& destination, std::string* boxes = nullptr);
+void UninstallHere(const std::string& source, std::string* boxes = nullptr);

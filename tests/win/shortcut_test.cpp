@@ -10,6 +10,7 @@
 
 #include "base/text_buffer.h"
 #include "install/shortcut.h"
+#include "tests/buffer_checks.h"
 #include "tests/win/file_helpers.h"
 #include "tests/win/import_patch.h"
 #include "tests/win/link_reader.h"
@@ -151,6 +152,25 @@ TEST_F(ShortcutTest, AMissingFolderGivesSixAndNoFile)
               kShortcutSaveFailed);
     EXPECT_FALSE(FileExists(link));
     EXPECT_FALSE(FolderExists(kFolder + "\\No Such Folder"));
+}
+
+// Link paths are put together from folders setup read: one holding a zero byte (cut there it
+// names another file) or naming a link to a file (the save would write where that points) is
+// refused before anything is written. The mark is reported by the patched system calls, as
+// Windows reports it; Wine shows a link to a file as a plain file.
+TEST_F(ShortcutTest, APathHoldingAZeroByteOrNamingALinkIsRefused)
+{
+    const std::string victim = kFolder + "\\victim.txt";
+    WriteTextFile(victim, "the user's file");
+    TextBuffer cut;
+    FillBytes(cut, victim + '\0' + "\\Zevrin.lnk");
+    const std::string target = kFolder + "\\Zevrin 2\\zv.exe";
+    EXPECT_EQ(CreateShortcut(cut, target.c_str(), nullptr, 0, nullptr, nullptr, 0), kShortcutRefused);
+    {
+        ReparseMarks link({victim});
+        EXPECT_EQ(CreateShortcut(Path(victim), target.c_str(), nullptr, 0, nullptr, nullptr, 0), kShortcutRefused);
+    }
+    EXPECT_EQ(ReadTextFile(victim), "the user's file");
 }
 
 TEST_F(ShortcutTest, EveryFailureHasItsCodeWritesNothingAndReleasesBoth)

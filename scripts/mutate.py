@@ -1,0 +1,288 @@
+#!/usr/bin/env python3
+"""Mutation testing of the product code, driven by scripts/mutate (which prepares the scratch
+tree, its build folder and the Wine environment before it calls this).
+
+A mutant is one small textual change to one product file: a curated one from tests/mutants.txt
+(a safety rule, a row policy, a stop path removed or turned), or an operator mutant generated
+from the product sources (a comparison or logical operator turned, a boolean result flipped, a
+call dropped, a constant one off), sampled with a seed so that a run can be repeated. Each
+mutant is applied to the scratch copy alone, built incrementally, and the tests run, the ones
+named for it first, then the rest, stopping at the first failure. The file is put back whatever
+happens. One line per mutant, then the score.
+"""
+import argparse
+import os
+import random
+import re
+import subprocess
+import sys
+import time
+
+PRODUCT_FOLDERS = ("app", "base", "registry", "paths", "install")
+
+# The ctest entries a mutant of each folder most likely meets first; the rest follow in ctest's
+# own order.
+FIRST_TESTS = {
+    "base": ["base_tests_wine"],
+    "registry": ["platform_tests", "settings_tests"],
+    "paths": ["platform_tests"],
+    "install": ["install_tests", "settings_tests", "fault_tests", "end_to_end_tests"],
+    "app": ["app_tests"],
+}
+
+
+class Mutant:
+    def __init__(self, ident, path, find, replace, tests, rule="", line=0):
+        self.ident, self.path, self.find, self.replace = ident, path, find, replace
+        self.tests, self.rule, self.line = tests, rule, line
+
+
+def parse_curated(list_path):
+    """Blocks of `key: value` lines, `- text` (found exactly once) and `+ text` (put in its
+    place), separated by blank lines; `#` starts a comment line."""
+    mutants, block, start = [], {}, 0
+    def finish():
+        if not block:
+            return
+        missing = [k for k in ("id", "file", "-", "+") if k not in block]
+        if missing:
+            raise SystemExit(f"{list_path}:{start}: mutant without {', '.join(missing)}")
+        mutants.append(Mutant(block["id"], block["file"], block["-"], block["+"],
+                              block.get("tests", "").split(), block.get("rule", ""), start))
+    with open(list_path, encoding="utf-8") as f:
+        for number, raw in enumerate(f, 1):
+            line = raw.rstrip("\n")
+            if line.startswith("#"):
+                continue
+            if not line.strip():
+                finish()
+                block = {}
+                continue
+            if not block:
+                start = number
+            if line[:2] in ("- ", "+ "):
+                block[line[0]] = line[2:]
+            elif ": " in line:
+                key, value = line.split(": ", 1)
+                block[key] = value
+            else:
+                raise SystemExit(f"{list_path}:{number}: not a mutant line: {line}")
+    finish()
+    return mutants
+
+
+def check_applies(root, mutants):
+    """Every curated mutant's text is found exactly once in its file: the list cannot rot."""
+    bad = []
+    for m in mutants:
+        try:
+            text = open(os.path.join(root, m.path), encoding="latin-1").read()
+        except OSError as e:
+            bad.append(f"{m.ident} (line {m.line}): {m.path}: {e.strerror}")
+            continue
+        count = text.count(m.find)
+        if count != 1:
+            bad.append(f"{m.ident} (line {m.line}): found {count} times in {m.path}: {m.find}")
+    return bad
+
+
+# Operator mutants: (name, pattern, replacement). Each match on a code line is one candidate.
+OPERATORS = [
+    ("== to !=", r"==", "!="),
+    ("!= to ==", r"!=", "=="),
+    ("<= to <", r"<=", "<"),
+    (">= to >", r">=", ">"),
+    ("< to <=", r"(?<![<-])<(?![<=])", "<="),
+    ("> to >=", r"(?<![->])>(?![>=])", ">="),
+    ("&& to ||", r"&&", "||"),
+    ("|| to &&", r"\|\|", "&&"),
+    ("true to false", r"\btrue\b", "false"),
+    ("false to true", r"\bfalse\b", "true"),
+    ("! dropped", r"(?<=[(\s])!(?=[A-Za-z_(])", ""),
+    ("constant + 1", r"(?<![\w.])(\d+)(?![\w.])", None),
+]
+CALL_STATEMENT = re.compile(r"^(\s*)([A-Za-z_][\w:.>-]*\(.*\);)\s*$")
+
+
+def code_lines(text):
+    """(number, line) of the lines that are code: not comments, includes, or inside templates
+    and declarations the operators would only break the build with."""
+    for number, line in enumerate(text.split("\n"), 1):
+        stripped = line.strip()
+        if not stripped or stripped.startswith(("//", "#", "*", "/*")):
+            continue
+        if "template <" in stripped or stripped.startswith(("static_assert", "using ", "typedef")):
+            continue
+        yield number, line
+
+
+def strip_strings(line):
+    """The line with string and character literals blanked, so that operators inside them are
+    not taken; positions stay the same."""
+    return re.sub(r'"(\\.|[^"\\])*"|\'(\\.|[^\'\\])*\'', lambda m: " " * len(m.group(0)), line)
+
+
+def operator_mutants(root):
+    candidates = []
+    for folder in PRODUCT_FOLDERS:
+        for name in sorted(os.listdir(os.path.join(root, folder))):
+            if not name.endswith(".cpp"):
+                continue
+            path = f"{folder}/{name}"
+            text = open(os.path.join(root, path), encoding="latin-1").read()
+            for number, line in code_lines(text):
+                code = strip_strings(line)
+                if "//" in code:
+                    code = code[:code.index("//")]
+                for label, pattern, replacement in OPERATORS:
+                    for match in re.finditer(pattern, code):
+                        if label.startswith(("< ", "> ")) and re.search(r"_cast<|\w<[\w\s:*&,]*>", code):
+                            continue  # a template argument list, not a comparison
+                        if replacement is None:
+                            value = int(match.group(1))
+                            new = line[:match.start()] + str(value + 1) + line[match.end():]
+                        else:
+                            new = line[:match.start()] + replacement + line[match.end():]
+                        candidates.append((path, number, line, new, label))
+                call = CALL_STATEMENT.match(code)
+                if call and not re.match(r"\s*(return|if|for|while|else|case)\b", code):
+                    candidates.append((path, number, line, call.group(1) + "(void)0;  // call dropped",
+                                       "call dropped"))
+    return candidates
+
+
+def make_operator_mutant(candidate):
+    path, number, line, new, label = candidate
+    return Mutant(f"{path}:{number} {label}", path, line, new, [], line=number)
+
+
+def run(command, timeout, log):
+    """Runs a command; returns (exit code or None when it ran out of time, output)."""
+    try:
+        done = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=timeout,
+                              text=True, errors="replace")
+        out = done.stdout
+        code = done.returncode
+    except subprocess.TimeoutExpired as e:
+        out = (e.stdout or b"").decode(errors="replace") if isinstance(e.stdout, bytes) else (e.stdout or "")
+        code = None
+    log.write(f"$ {' '.join(command)}\n{out}\n")
+    log.flush()
+    return code, out
+
+
+def end_stray_windows_processes():
+    # A hung mutant leaves its setup.exe and dialogs behind; the next test would meet them.
+    subprocess.run(["wineserver", "-k"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    subprocess.run(["wine", "wineboot"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=300)
+
+
+def test_order(build, first):
+    out = subprocess.run(["ctest", "-N"], cwd=build, stdout=subprocess.PIPE, text=True).stdout
+    every = re.findall(r"Test\s+#\d+: (\S+)", out)
+    return [t for t in first if t in every] + [t for t in every if t not in first]
+
+
+def try_mutant(m, tree, build, timeout, log):
+    """Returns (verdict, detail): killed / survived / timed out / did not build / not applied."""
+    path = os.path.join(tree, m.path)
+    with open(path, "rb") as f:
+        original = f.read()
+    text = original.decode("latin-1")
+    if text.count(m.find) != 1:
+        return "not applied", f"text found {text.count(m.find)} times"
+    try:
+        with open(path, "wb") as f:
+            f.write(text.replace(m.find, m.replace).encode("latin-1"))
+        log.write(f"\n==== {m.ident}\n- {m.find}\n+ {m.replace}\n")
+        code, out = run(["cmake", "--build", build, "-j", str(os.cpu_count() or 2)], 1800, log)
+        if code != 0:
+            return "did not build", ""
+        first = m.tests or FIRST_TESTS.get(m.path.split("/")[0], [])
+        for test in test_order(build, first):
+            started = time.time()
+            code, out = run(["ctest", "--test-dir", build, "-R", f"^{test}$", "--output-on-failure",
+                             "--timeout", str(timeout)], timeout + 60, log)
+            if code is None or "***Timeout" in out:
+                end_stray_windows_processes()
+                return "timed out", f"killed by its time limit in {test} ({int(time.time() - started)} s)"
+            if code != 0:
+                cases = sorted(set(re.findall(r"\[  FAILED  \] (\w+\.\w+)", out)))
+                return "killed", f"by {test}" + (f" ({', '.join(cases[:3])})" if cases else "")
+        return "survived", ""
+    finally:
+        with open(path, "wb") as f:
+            f.write(original)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--root", required=True, help="the source tree (the curated list's home)")
+    parser.add_argument("--tree", help="the scratch copy that mutants are applied to")
+    parser.add_argument("--build", help="the scratch copy's build folder")
+    parser.add_argument("--check", action="store_true", help="only check that every curated mutant applies")
+    parser.add_argument("--list", default="tests/mutants.txt", help="the curated list, relative to the root")
+    parser.add_argument("--seed", type=int, default=2026)
+    parser.add_argument("--operators", type=int, default=40, help="operator mutants to sample (0: none)")
+    parser.add_argument("--no-curated", action="store_true")
+    parser.add_argument("--only", nargs="*", help="run only the mutants whose id contains one of these")
+    parser.add_argument("--timeout", type=int, default=600, help="seconds for one test program")
+    parser.add_argument("--dry-run", action="store_true", help="print the mutants without running them")
+    args = parser.parse_args()
+
+    curated = parse_curated(os.path.join(args.root, args.list))
+    if args.check:
+        bad = check_applies(args.root, curated)
+        for line in bad:
+            print(f"mutants: {args.list}: {line}")
+        print(f"mutants: {len(curated)} curated, {len(curated) - len(bad)} apply"
+              + ("" if not bad else f", {len(bad)} no longer apply"))
+        return 1 if bad else 0
+
+    bad = check_applies(args.root, curated)
+    if bad:
+        for line in bad:
+            print(f"mutants: {args.list}: {line}")
+        return 1
+    mutants = [] if args.no_curated else curated
+    operators = []
+    if args.operators > 0:
+        candidates = operator_mutants(args.root)
+        picked = random.Random(args.seed).sample(candidates, min(args.operators, len(candidates)))
+        operators = [make_operator_mutant(c) for c in sorted(picked)]
+        print(f"operator mutants: {len(operators)} of {len(candidates)} candidates, seed {args.seed}")
+    mutants = mutants + operators
+    if args.only:
+        mutants = [m for m in mutants if any(o in m.ident for o in args.only)]
+    if args.dry_run:
+        for m in mutants:
+            print(f"{m.ident}\n  - {m.find.strip()}\n  + {m.replace.strip()}")
+        return 0
+
+    log_path = os.path.join(args.build, "mutate.log")
+    tally = {}
+    curated_ids = {m.ident for m in curated}
+    with open(log_path, "w") as log:
+        for index, m in enumerate(mutants, 1):
+            started = time.time()
+            verdict, detail = try_mutant(m, args.tree, args.build, args.timeout, log)
+            kind = "curated" if m.ident in curated_ids else "operator"
+            tally.setdefault(kind, {}).setdefault(verdict, 0)
+            tally[kind][verdict] += 1
+            print(f"[{index}/{len(mutants)}] {kind} {m.ident}: {verdict}{' ' + detail if detail else ''}"
+                  f" ({int(time.time() - started)} s)", flush=True)
+            if verdict == "survived":
+                print(f"    - {m.find.strip()}\n    + {m.replace.strip()}", flush=True)
+    for kind, counts in tally.items():
+        total = sum(counts.values())
+        caught = counts.get("killed", 0) + counts.get("timed out", 0)
+        built = total - counts.get("did not build", 0)
+        score = 100.0 * caught / built if built else 0.0
+        parts = ", ".join(f"{v} {k}" for k, v in sorted(counts.items()))
+        print(f"score ({kind}): {caught} of {built} built mutants killed, {score:.1f} % ({parts})")
+    print(f"log: {log_path}")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
