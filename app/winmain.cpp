@@ -7,6 +7,7 @@
 #include "base/command_line.h"
 #include "base/process_win32.h"
 #include "base/product_names.h"
+#include "install/payload.h"
 #include "res/resource.h"
 
 namespace {
@@ -16,11 +17,22 @@ namespace {
 // once with room for the longest path the system allows.
 void FindSourceFolder()
 {
-    FillFromSystem(SourceFolder, [](char* area, DWORD room, const void*) -> DWORD {
+    FillFromSystem(SetupProgram, [](char* area, DWORD room, const void*) -> DWORD {
         const DWORD got = GetModuleFileNameA(ModuleInstance, area, room);
         return got < room ? got : 32768;
     });
-    SourceFolder.GetFolderPart(SourceFolder);
+    SourceFolder.GetFolderPart(SetupProgram);
+}
+
+// A bound setup.exe vouches for the product files by its table and for itself by its
+// signature; the copy it installs of itself is read from the file it runs from. Held without
+// write or delete sharing for the whole run, that file cannot be replaced or renamed meanwhile
+// (a running image can otherwise be renamed, and another file put under its name). The handle
+// goes with the process.
+void HoldOwnFile()
+{
+    if (PayloadBound())
+        CreateFileA(SetupProgram.Text(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
 }
 
 }  // namespace
@@ -37,6 +49,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     // Before any path is looked at: the source folder's own name may hold two-byte characters.
     ReadAnsiLeadBytes();
     FindSourceFolder();
+    HoldOwnFile();
     SetCurrentDirectoryA(SourceFolder.Text());
 
     // The arguments are cut from the full command line by our own rule rather than taken from

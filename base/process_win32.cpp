@@ -4,19 +4,21 @@
 
 HINSTANCE ModuleInstance;
 TextBuffer SourceFolder;
+TextBuffer SetupProgram;
 TextBuffer DestinationFolder;
 HWND CurrentDialog;
 TextBuffer ReplacedFiles;
 TextBuffer CopiedAsNewFiles;
 TextBuffer KeptFiles;
+TextBuffer DamagedFiles;
 FinderState Finder;
 TextBuffer EventKeyPath, EventLabel, RemovalKeyPath;
 int NtMajorVersion;
 
 void ReleaseProcessState()
 {
-    static TextBuffer* const buffers[] = {&SourceFolder,  &DestinationFolder, &ReplacedFiles, &CopiedAsNewFiles,
-                                   &KeptFiles,     &EventKeyPath,      &EventLabel,    &RemovalKeyPath};
+    static TextBuffer* const buffers[] = {&SourceFolder,  &SetupProgram,  &DestinationFolder, &ReplacedFiles, &CopiedAsNewFiles,
+                                   &KeptFiles,     &DamagedFiles, &EventKeyPath,      &EventLabel,    &RemovalKeyPath};
     for (TextBuffer* buffer : buffers) buffer->Release();
 }
 

@@ -5,12 +5,13 @@
 //   ModuleInstance     WinMain, once at start-up.
 //   SourceFolder       WinMain, once at start-up: the folder of the running setup.exe, ending
 //                      in a backslash; start-up also makes it the current directory.
+//   SetupProgram       WinMain, once at start-up: the full path of the running setup.exe.
 //   CurrentDialog      each dialog procedure at WM_INITDIALOG; never cleared. The owner of every
 //                      message box and the window whose caption shows progress.
 //   DestinationFolder  the install sequence, from the dialog's edit box at each OK: expanded,
 //                      made a full path, then given a trailing backslash. Read by every later
 //                      install step and by the product's registry entries.
-//   ReplacedFiles, CopiedAsNewFiles, KeptFiles
+//   ReplacedFiles, CopiedAsNewFiles, KeptFiles, DamagedFiles
 //                      emptied by the install sequence before its copy phase; appended to by
 //                      InstallFile, a name and "\r\n" each; read by the install's summary.
 //   Finder             FindFile only: one open search for the whole process (null: none).
@@ -27,6 +28,7 @@
 
 extern HINSTANCE ModuleInstance;
 extern TextBuffer SourceFolder;
+extern TextBuffer SetupProgram;
 extern TextBuffer DestinationFolder;
 extern HWND CurrentDialog;
 
@@ -37,6 +39,9 @@ extern TextBuffer CopiedAsNewFiles;
 // Names whose installed file differed but could not be moved into Backup: it was kept, and the
 // new file was not copied.
 extern TextBuffer KeptFiles;
+// Names of product files that a bound setup.exe did not install: missing, or not the bytes its
+// table names.
+extern TextBuffer DamagedFiles;
 
 struct FinderState {
     HANDLE search;  // null when no search is open (zero-initialised, so no start-up code)

@@ -103,8 +103,9 @@ add_wine_test(settings_tests
 # page, with folders named in it (Wine takes a process's code page from LC_ALL).
 add_wine_test(end_to_end_tests tests/win/end_to_end_test.cpp tests/win/code_page_e2e_test.cpp)
 set_tests_properties(end_to_end_tests PROPERTIES ENVIRONMENT "GTEST_FILTER=-InTheUsersCodePage.*")
-# The signed copy that scripts/check-release leaves there.
-target_compile_definitions(end_to_end_tests PRIVATE SIGNED_SETUP="Z:${CMAKE_BINARY_DIR}/signed/setup.exe")
+# The signed copy and the bound one (scripts/release --payload) that scripts/check-release leaves.
+target_compile_definitions(end_to_end_tests PRIVATE SIGNED_SETUP="Z:${CMAKE_BINARY_DIR}/signed/setup.exe"
+    BOUND_SETUP="Z:${CMAKE_BINARY_DIR}/bound/setup.exe")
 foreach(page 1252:de_DE 932:ja_JP 936:zh_CN 949:ko_KR 950:zh_TW)
     string(REPLACE ":" ";" page ${page})
     list(GET page 0 number)

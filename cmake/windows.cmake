@@ -28,7 +28,7 @@ endfunction()
 set(BASE_SOURCES ${BASE_PORTABLE} base/code_page_win32.cpp base/text_buffer_win32.cpp base/process_win32.cpp)
 set(REGISTRY_SOURCES registry/registry.cpp registry/product_entries.cpp)
 set(PATHS_SOURCES ${PATHS_PORTABLE} paths/special_folders.cpp)
-set(INSTALL_SOURCES ${INSTALL_PORTABLE} install/shell_ops.cpp install/install_file.cpp install/shortcut.cpp
+set(INSTALL_SOURCES ${INSTALL_PORTABLE} install/payload.cpp install/shell_ops.cpp install/install_file.cpp install/shortcut.cpp
     install/waiting.cpp install/sequences.cpp)
 set(APP_SOURCES app/dialogs.cpp app/dll_hardening.cpp)
 set(SYSTEM_LIBRARIES user32 kernel32 advapi32 shell32 ole32 uuid)
@@ -66,7 +66,7 @@ target_link_options(setup PRIVATE -static -s -nostartfiles -Wl,-e,${ZV_ENTRY} -W
     -Wl,--no-insert-timestamp)
 add_dependencies(setup layer_check)
 set_target_properties(setup PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
-# Size and imports are printed after every link: the goal is 32 KB and system DLLs only.
+# Size and imports are printed after every link: at most 36 KB and system DLLs only.
 add_custom_command(TARGET setup POST_BUILD
     COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-artefact $<TARGET_FILE:setup> ${CMAKE_OBJDUMP}
     VERBATIM)

@@ -5,9 +5,11 @@
 
 #include <string.h>
 
+#include "base/ascii.h"
 #include "base/process_win32.h"
 #include "base/product_names.h"
 #include "install/shell_flags.h"
+#include "install/payload.h"
 #include "install/shell_ops.h"
 #include "install/waiting.h"
 #include "paths/special_folders.h"
@@ -244,8 +246,35 @@ bool WritesThroughLink(const TextBuffer& file, const char* pattern)
 
 }  // namespace
 
+namespace {
+
+// Whether a file name matches a row's pattern of the form "*.ext", letter case ignored.
+bool MatchesPattern(const PayloadFile& file, const char* pattern)
+{
+    const int32_t tail = static_cast<int32_t>(strlen(pattern + 1));
+    return file.nameLength >= tail && EqualsIgnoringAsciiCase(file.name + file.nameLength - tail, pattern + 1, tail);
+}
+
+}  // namespace
+
 int InstallFile(const char* name, bool backupOld, bool copyAsNew, bool skipIfPresent)
 {
+    // A bound wildcard row installs the files the table names, each on its own and checked;
+    // whatever else lies beside setup.exe stays there.
+    if (PayloadBound() && IsPattern(name)) {
+        int result = 0;
+        PayloadFile file = {};
+        char single[256];
+        while (NextPayloadFile(file)) {
+            if (!MatchesPattern(file, name)) continue;
+            memcpy(single, file.name, file.nameLength);
+            single[file.nameLength] = 0;
+            const int one = InstallFile(single, false, false, false);
+            if (result == 0) result = one;
+        }
+        return result;
+    }
+
     TextBuffer source, destination, target, file;
     source.AssignConcat(SourceFolder, name);
     destination.AssignConcat(DestinationFolder, name);
@@ -253,6 +282,18 @@ int InstallFile(const char* name, bool backupOld, bool copyAsNew, bool skipIfPre
     if (!IsPattern(name)) file.Assign(destination);
 
     if (skipIfPresent && FindFile(destination.Data(), kFindFiles)) return 0;
+
+    // Held until the copy is done: the copy reads the bytes that were checked.
+    VerifiedFile verified;
+    if (PayloadBound() && EqualsIgnoringAsciiCase(name, names::kSetupExe)) {
+        // Its own digest cannot be in its own table: the file it runs from, held since
+        // start-up, is the copy it installs, under the row's name whatever its own.
+        source.Assign(SetupProgram);
+        target.Assign(destination);
+    } else if (PayloadBound() && !verified.Open(source.Data(), name)) {
+        AddToList(DamagedFiles, name);
+        return kInstallDamaged;
+    }
 
     TextBuffer backupFile;  // where the user's file went, once it has been put aside
     if (backupOld && FindFile(destination.Data(), kFindFiles)) {

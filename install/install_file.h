@@ -42,6 +42,9 @@ constexpr int kInstallIncomplete = 0x7103;
 // A reparse point stands where the file goes: the copy would write through it, into whatever
 // file it points to, so nothing is copied.
 constexpr int kInstallLinkInWay = 0x7105;
+// A bound setup.exe found the source file missing, or not the bytes its table names: nothing
+// of the user's was touched, and DamagedFiles lists the name.
+constexpr int kInstallDamaged = 0x7106;
 
 // Copies name (a file or a wildcard pattern, relative to SourceFolder) into DestinationFolder
 // by the first policy that applies: skipIfPresent leaves an installed file alone; backupOld
@@ -49,7 +52,9 @@ constexpr int kInstallLinkInWay = 0x7105;
 // is in place; should the copy fail, the user's file goes back); copyAsNew keeps it and copies
 // the new one beside it as "Copy of <name>" (CopiedAsNewFiles lists it once the copy exists).
 // A copy that left part of a file removes that part. A file the row wrote loses the read-only
-// mark it took from the source's media; a file of the user's keeps its marks. Returns 0 when
+// mark it took from the source's media; a file of the user's keeps its marks. A bound setup.exe
+// (install/payload.h) installs only the bytes its table names, read through the handle that
+// checked them, and for a wildcard only the files its table names. Returns 0 when
 // copied or when a policy said not to; otherwise the shell's non-zero result, or one of the
 // codes above.
 int InstallFile(const char* name, bool backupOld, bool copyAsNew, bool skipIfPresent);

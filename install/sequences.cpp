@@ -9,6 +9,7 @@
 #include "base/process_win32.h"
 #include "base/product_names.h"
 #include "install/install_file.h"
+#include "install/payload.h"
 #include "install/shell_ops.h"
 #include "install/shortcut.h"
 #include "install/waiting.h"
@@ -79,6 +80,16 @@ bool CanWriteIn(const TextBuffer& folder)
 
 void ShowCannotWrite() { ShowMessage(MB_ICONERROR, nullptr, "Can't write to folder ~", &DestinationFolder); }
 
+// The one message of an install about product files a bound setup.exe would not install; the
+// list is emptied, so that it is not shown twice.
+void ReportDamaged()
+{
+    if (DamagedFiles.Length() == 0) return;
+    ShowMessage(MB_ICONERROR, nullptr, "Following files are damaged or have been changed, and were not installed:\r\n~",
+                &DamagedFiles);
+    DamagedFiles.Release();
+}
+
 // Copies rows [first, last); false when a row whose failure stops the install failed, or when
 // the destination folder went away meanwhile (the shell would make it again, half filled).
 bool CopyRows(int first, int last, bool* notAllCopied)
@@ -91,11 +102,13 @@ bool CopyRows(int first, int last, bool* notAllCopied)
         }
         if (row.onlyOnNt4 && NtMajorVersion != 4) continue;
         if (row.caption) SetWindowTextA(CurrentDialog, row.caption);
-        if (InstallFile(row.name, row.backupOld, row.copyAsNew, row.skipIfPresent) == 0) {
+        const int result = InstallFile(row.name, row.backupOld, row.copyAsNew, row.skipIfPresent);
+        if (result == 0) {
             if (i == 0) ReadNtVersion();
             continue;
         }
-        if (i == 0) {
+        // A file that is not the one the release names is no matter of WinZip or restarts.
+        if (i == 0 && result != kInstallDamaged) {
             MessageBoxA(CurrentDialog,
                         "Please retry. If you are installing from WinZip, try to close it, or just restore minimized "
                         "window. If error will appear again, then delete ZV shortcut in StartUp folder and restart "
@@ -103,7 +116,10 @@ bool CopyRows(int first, int last, bool* notAllCopied)
                         nullptr, MB_ICONERROR);
             return false;
         }
-        if (row.onFailure == OnFailure::Stop) return false;
+        if (row.onFailure == OnFailure::Stop) {
+            ReportDamaged();
+            return false;
+        }
         if (row.onFailure == OnFailure::Flag) *notAllCopied = true;
     }
     return true;
@@ -263,11 +279,13 @@ bool RunInstall()
         ReplacedFiles.Release();
         CopiedAsNewFiles.Release();
         KeptFiles.Release();
+        DamagedFiles.Release();
         if (!CopyRows(0, kRowsBeforeSummary, &notAllCopied)) return false;
         target.AssignConcat(SourceFolder, names::kObsoleteSourceFile);
         if (FindFile(target.Data(), kFindFiles) && !FoundLink()) DeleteFileA(target.Data());
         ReportPolicyOutcomes(message);
         if (!CopyRows(kRowsBeforeSummary, sizeof kRows / sizeof kRows[0], &notAllCopied)) return false;
+        ReportDamaged();
         if (notAllCopied &&
             MessageBoxA(CurrentDialog, "Not all files have been copied. Continue setup?", "Warning",
                         MB_ICONWARNING | MB_YESNO) != IDYES)
@@ -284,7 +302,13 @@ bool RunInstall()
         WaitAndPump(500);
         SetWindowTextA(CurrentDialog, "Starting Zevrin");
         target.AssignConcat(DestinationFolder, names::kProductExe);
-        ShellExecuteA(CurrentDialog, nullptr, target.Data(), "V", DestinationFolder.Data(), SW_SHOWNORMAL);
+        // A bound setup.exe starts only the program its table names, whether it copied it now
+        // or found it installed; held while it starts, it is the file that runs.
+        VerifiedFile product;
+        if (!PayloadBound() || product.Open(target.Data(), names::kProductExe))
+            ShellExecuteA(CurrentDialog, nullptr, target.Data(), "V", DestinationFolder.Data(), SW_SHOWNORMAL);
+        else
+            ShowMessage(MB_ICONERROR, nullptr, "~ has been changed, and was not started.", &target);
     }
     return true;
 }

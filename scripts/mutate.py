@@ -39,7 +39,8 @@ class Mutant:
 
 def parse_curated(list_path):
     """Blocks of `key: value` lines, `- text` (found exactly once) and `+ text` (put in its
-    place), separated by blank lines; `#` starts a comment line."""
+    place; in both, "<NL>" is a line break), separated by blank lines; `#` starts a comment
+    line."""
     mutants, block, start = [], {}, 0
     def finish():
         if not block:
@@ -61,7 +62,8 @@ def parse_curated(list_path):
             if not block:
                 start = number
             if line[:2] in ("- ", "+ "):
-                block[line[0]] = line[2:]
+                # "<NL>" stands for a line break, so that a mutant can name a line by its context.
+                block[line[0]] = line[2:].replace("<NL>", "\n")
             elif ": " in line:
                 key, value = line.split(": ", 1)
                 block[key] = value
@@ -217,8 +219,8 @@ def try_mutant(m, tree, build, timeout, log):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("--root", required=True, help="the source tree (the curated list's home)")
-    parser.add_argument("--tree", help="the scratch copy that mutants are applied to")
+    parser.add_argument("--root", required=True, help="the source tree: the curated list and the code it mutates")
+    parser.add_argument("--tree", help="the scratch copy that mutants are applied to (the same sources)")
     parser.add_argument("--build", help="the scratch copy's build folder")
     parser.add_argument("--check", action="store_true", help="only check that every curated mutant applies")
     parser.add_argument("--list", default="tests/mutants.txt", help="the curated list, relative to the root")

@@ -86,6 +86,92 @@ TEST_F(EndToEnd, TheSignedReleaseInstalls)
     EXPECT_EQ(ReadTextFile(kTarget + "\\setup.exe"), ReadTextFile(SIGNED_SETUP)) << "the signed program copies itself";
 }
 
+// A release bound to the demo product's files (scripts/release --payload): it installs and
+// starts only the bytes its table names, and what fails changes nothing of the user's.
+TEST_F(EndToEnd, ABoundSetupInstallsAndStartsOnlyWhatItsTableNames)
+{
+    if (!FileExists(BOUND_SETUP)) GTEST_SKIP() << "no bound copy at " BOUND_SETUP " (scripts/check-release makes it)";
+    const std::string setup = kSource + "\\setup.exe", log = "\\zv-standin.log";
+    // As a browser saves a second download; the setup.exe beside it is another program.
+    const std::string downloaded = kSource + "\\setup (1).exe";
+    ASSERT_TRUE(CopyFileA(BOUND_SETUP, downloaded.c_str(), FALSE));
+    WriteTextFile(kSource + "\\extra.ico", "an icon the release does not name");
+    const auto shipped = ReadTree(kSource);
+
+    // Untouched: installed and started as before; the running setup.exe cannot be renamed, and
+    // the copy it makes of itself is that file.
+    {
+        SetupSession session;
+        ASSERT_TRUE(session.Start("\"" + downloaded + "\""));
+        EXPECT_FALSE(MoveFileA(downloaded.c_str(), (kSource + "\\renamed.exe").c_str())) << "renamed while it runs";
+        EXPECT_EQ(ReadTextFile(downloaded), ReadTextFile(BOUND_SETUP));
+        session.SetDestination(kTarget);
+        session.PressOk();
+        MessageBoxSeen box;
+        EXPECT_EQ(session.Next(120000, &box), SetupSession::Exited) << box.text;
+    }
+    WaitUntil([&] { return FileExists(kTarget + log); }, 30000);
+    CloseProductStandIn();
+    EXPECT_NE(ReadTextFile(kTarget + log).find("start V"), std::string::npos);
+    EXPECT_FALSE(FileExists(kTarget + "\\extra.ico")) << "a file the table does not name";
+    for (const char* name : kRowNames)
+        EXPECT_EQ(ReadTextFile(kTarget + "\\" + name), shipped.at(strcmp(name, "setup.exe") ? name : "setup (1).exe")) << name;
+    DeleteFileA((kTarget + log).c_str());
+    ASSERT_TRUE(MoveFileExA(downloaded.c_str(), setup.c_str(), MOVEFILE_REPLACE_EXISTING));
+
+    // A damaged first row stops with our message alone, not the advice about WinZip.
+    const std::string other = kRoot + "\\Other";
+    WriteTextFile(kSource + "\\zvhook20.dll", shipped.at("zvhook20.dll").substr(1));
+    const Outcome hook = Install(other);
+    ASSERT_EQ(hook.boxes.size(), 1u) << BoxTexts(hook.boxes);
+    EXPECT_EQ(hook.boxes[0].text, "Following files are damaged or have been changed, and were not installed:\r\nzvhook20.dll\r\n");
+    WriteTextFile(kSource + "\\zvhook20.dll", shipped.at("zvhook20.dll"));
+
+    // A replaced zv.exe (a program that records any start): neither installed nor started; the
+    // install stops as the row of zv.exe stops.
+    WriteTextFile(kSource + "\\zv.exe", shipped.at("zv.exe") + "changed");
+    const Outcome stopped = Install(other);
+    ASSERT_EQ(stopped.boxes.size(), 1u) << BoxTexts(stopped.boxes);
+    EXPECT_EQ(stopped.boxes[0].text, "Following files are damaged or have been changed, and were not installed:\r\nzv.exe\r\n");
+    EXPECT_FALSE(FileExists(other + "\\zv.exe"));
+    EXPECT_FALSE(FileExists(other + "\\pcrepattern.html")) << "the rows after it";
+    EXPECT_NE(Value(HKEY_CURRENT_USER, names::kSettingsKey, "instdir"), other) << "no registry entries";
+    // Nor is it started from the destination where it was put by hand.
+    CopyFileA((kSource + "\\zv.exe").c_str(), (kTarget + "\\zv.exe").c_str(), FALSE);
+    const Outcome notStarted = Install(kTarget, {}, true, {{IDC_COPY_FILES, false}});
+    ASSERT_EQ(notStarted.boxes.size(), 1u) << BoxTexts(notStarted.boxes);
+    EXPECT_EQ(notStarted.boxes[0].text, kTarget + "\\zv.exe has been changed, and was not started.");
+    for (const std::string& folder : {kSource, other, kTarget})
+        EXPECT_EQ(ReadTextFile(folder + log).find("start"), std::string::npos) << "started in " << folder;
+    WriteTextFile(kSource + "\\zv.exe", shipped.at("zv.exe"));
+    WriteTextFile(kTarget + "\\zv.exe", shipped.at("zv.exe"));
+
+    // A byte changed in System.zvl while the user's own changed one is installed, and a
+    // truncated license.txt: the user's files stay where they are, nothing goes to Backup, one
+    // message names both, and the closing question is asked.
+    WriteTextFile(kTarget + "\\System.zvl", "; my own system macros\n", 130000000000000000ULL);
+    std::string system = shipped.at("System.zvl");
+    system[0] ^= 1;
+    WriteTextFile(kSource + "\\System.zvl", system);
+    WriteTextFile(kSource + "\\license.txt", shipped.at("license.txt").substr(0, 10));
+    const Outcome flagged = Install(kTarget, {IDNO}, true, {{IDC_START_PRODUCT, false}});
+    ASSERT_EQ(flagged.boxes.size(), 2u) << BoxTexts(flagged.boxes);
+    EXPECT_EQ(flagged.boxes[0].text,
+              "Following files are damaged or have been changed, and were not installed:\r\nlicense.txt\r\nSystem.zvl\r\n");
+    EXPECT_EQ(flagged.boxes[1].text, "Not all files have been copied. Continue setup?");
+    EXPECT_EQ(ReadTextFile(kTarget + "\\System.zvl"), "; my own system macros\n");
+    EXPECT_EQ(ReadTextFile(kTarget + "\\license.txt"), shipped.at("license.txt"));
+    EXPECT_FALSE(FolderExists(kTarget + "\\Backup"));
+
+    // A missing help file stops the install, as its row says.
+    WriteTextFile(kSource + "\\System.zvl", shipped.at("System.zvl"));
+    WriteTextFile(kSource + "\\license.txt", shipped.at("license.txt"));
+    DeleteFileA((kSource + "\\zv2help.hlp").c_str());
+    const Outcome missing = Install(kTarget, {}, true, {{IDC_START_PRODUCT, false}});
+    ASSERT_FALSE(missing.boxes.empty());
+    EXPECT_EQ(missing.boxes.back().text, "Following files are damaged or have been changed, and were not installed:\r\nzv2help.hlp\r\n");
+}
+
 TEST_F(EndToEnd, TheListOfInstalledProgramsShowsTheWholeEntry)
 {
     constexpr const char* kUninstall = names::kUninstallKey;

@@ -2,6 +2,9 @@
 
 #include <string.h>
 
+#include "base/sha256.h"
+#include "install/payload.h"
+
 #include <utility>
 
 ImportPatch::ImportPatch(const char* dll, const char* function, void* replacement)
@@ -124,4 +127,68 @@ bool ReparseMarks::Marked(const std::string& path) const
     for (const std::string& p : paths_)
         if (p == folded) return true;
     return false;
+}
+
+namespace {
+
+const char kPayloadMark[] = "ZV payload v1";
+
+// The mark followed by an empty table; this file's own copy of the mark is followed by other data.
+unsigned char* FindPayloadTable()
+{
+    auto* base = reinterpret_cast<unsigned char*>(GetModuleHandleA(nullptr));
+    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(nt);
+    for (int i = 0; i < nt->FileHeader.NumberOfSections; ++i, ++section) {
+        unsigned char* start = base + section->VirtualAddress;
+        const size_t size = section->Misc.VirtualSize;
+        for (size_t at = 0; at + kPayloadTableBytes <= size; ++at) {
+            unsigned char* p = start + at;
+            if (memcmp(p, kPayloadMark, sizeof kPayloadMark) != 0) continue;
+            bool empty = true;
+            for (int j = sizeof kPayloadMark; j < kPayloadTableBytes && empty; ++j) empty = p[j] == 0;
+            if (empty) return p;
+        }
+    }
+    return nullptr;
+}
+
+void WriteTable(unsigned char* table, const std::string& bytes)
+{
+    DWORD old;
+    VirtualProtect(table, kPayloadTableBytes, PAGE_READWRITE, &old);
+    memset(table + kPayloadMarkBytes, 0, kPayloadTableBytes - kPayloadMarkBytes);
+    memcpy(table + kPayloadMarkBytes, bytes.data(), bytes.size());
+    VirtualProtect(table, kPayloadTableBytes, old, &old);
+}
+
+}  // namespace
+
+BoundPayload::BoundPayload(const std::string& folder, const std::vector<std::string>& names)
+    : table_(FindPayloadTable())
+{
+    if (!table_) return;
+    std::string entries;
+    for (const std::string& name : names) {
+        std::string bytes;
+        HANDLE file = CreateFileA((folder + "\\" + name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        char area[4096];
+        DWORD got;
+        while (file != INVALID_HANDLE_VALUE && ReadFile(file, area, sizeof area, &got, nullptr) && got) bytes.append(area, got);
+        if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+        Sha256 hash;
+        hash.Add(bytes.data(), bytes.size());
+        uint8_t digest[32];
+        hash.Finish(digest);
+        const uint32_t size = static_cast<uint32_t>(bytes.size());
+        entries += static_cast<char>(name.size()) + name;
+        entries.append(reinterpret_cast<const char*>(&size), 4);
+        entries.append(reinterpret_cast<const char*>(digest), 32);
+    }
+    WriteTable(table_, entries);
+}
+
+BoundPayload::~BoundPayload()
+{
+    if (table_) WriteTable(table_, "");
 }

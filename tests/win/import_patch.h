@@ -43,3 +43,17 @@ private:
     std::vector<std::string> paths_;
     ImportPatch attributes_, first_, next_;
 };
+
+// While it lives, this test program is bound as scripts/bind binds setup.exe: the payload table
+// it links (found in the loaded image by its mark) names the given files of `folder` with
+// their sizes and SHA-256 as they are now. Emptied again on destruction.
+class BoundPayload {
+public:
+    BoundPayload(const std::string& folder, const std::vector<std::string>& names);
+    ~BoundPayload();
+    BoundPayload(const BoundPayload&) = delete;
+    BoundPayload& operator=(const BoundPayload&) = delete;
+
+private:
+    unsigned char* table_ = nullptr;
+};

@@ -277,6 +277,68 @@ TEST_F(InstallFileTest, NothingIsWrittenThroughALinkToAFile)
         SetFileAttributesA(icon.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
+namespace {
+
+// Another process's write into the source file once it has been checked, just before the copy.
+std::string writeInto;
+bool overwritten;
+
+int WINAPI WriteThenCopy(LPSHFILEOPSTRUCTA operation)
+{
+    HANDLE file = CreateFileA(writeInto.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    overwritten = file != INVALID_HANDLE_VALUE;
+    DWORD written;
+    if (overwritten) WriteFile(file, "EVIL", 4, &written, nullptr), CloseHandle(file);
+    return shellPatch->Original<decltype(&SHFileOperationA)>()(operation);
+}
+
+}  // namespace
+
+// A program bound to its files installs only the bytes its table names, read through the
+// handle that checked them; what fails changes nothing of the user's and is listed.
+TEST_F(InstallFileTest, ABoundProgramInstallsOnlyTheBytesItNames)
+{
+    WriteTextFile(Src("zv.exe"), "the product", kNew);
+    WriteTextFile(Src("System.zvl"), "shipped macros", kNew);
+    WriteTextFile(Src("license.txt"), "the whole license", kNew);
+    WriteTextFile(Src("zv.ico"), "icon", kNew);
+    WriteTextFile(Src("zvcl.exe"), "not named", kNew);
+    // A whole number of the blocks it is read in, then more after it.
+    const std::string blocks(32768, 'x');
+    WriteTextFile(Src("zvhook20.dll"), blocks, kNew);
+    BoundPayload bound(kSource, {"zv.exe", "System.zvl", "license.txt", "zv.ico", "zvhook20.dll"});
+    WriteTextFile(Src("zvhook20.dll"), blocks + "more", kNew);
+    WriteTextFile(Src("extra.ico"), "an icon it does not name", kNew);
+    WriteTextFile(Src("System.zvl"), "shipped macroS", kNew);
+    WriteTextFile(Src("license.txt"), "the whole", kNew);
+    WriteTextFile(Dst("System.zvl"), "user's work", kOld);
+
+    EXPECT_EQ(InstallFile("zv.exe", false, false, false), 0);
+    EXPECT_EQ(ReadTextFile(Dst("zv.exe")), "the product");
+    EXPECT_EQ(InstallFile("System.zvl", true, false, false), kInstallDamaged);
+    EXPECT_EQ(InstallFile("license.txt", false, false, false), kInstallDamaged);
+    EXPECT_EQ(InstallFile("zvcl.exe", false, false, false), kInstallDamaged);
+    EXPECT_EQ(InstallFile("zvhook20.dll", false, false, false), kInstallDamaged);
+    EXPECT_EQ(InstallFile("*.ico", false, false, false), 0);
+    EXPECT_EQ(ReadTextFile(Dst("System.zvl")), "user's work");
+    EXPECT_FALSE(FolderExists(Dst("Backup")));
+    for (const char* name : {"license.txt", "zvcl.exe", "zvhook20.dll", "extra.ico"}) EXPECT_FALSE(FileExists(Dst(name))) << name;
+    EXPECT_EQ(ReadTextFile(Dst("zv.ico")), "icon");
+    EXPECT_EQ(Bytes(DamagedFiles), "System.zvl\r\nlicense.txt\r\nzvcl.exe\r\nzvhook20.dll\r\n");
+    EXPECT_EQ(ReplacedFiles.Length() + KeptFiles.Length(), 0);
+    DamagedFiles.Release();
+
+    // Written into after the check: the copy still reads what was checked.
+    ImportPatch patch("shell32.dll", "SHFileOperationA", reinterpret_cast<void*>(WriteThenCopy));
+    shellPatch = &patch;
+    writeInto = Src("zv.exe");
+    DeleteFileA(Dst("zv.exe").c_str());
+    EXPECT_EQ(InstallFile("zv.exe", false, false, false), 0);
+    EXPECT_FALSE(overwritten) << "the checked file was written to";
+    EXPECT_EQ(ReadTextFile(Dst("zv.exe")), "the product");
+}
+
 TEST_F(InstallFileTest, FileHeldOpenByAnotherProcessIsNeverLost)
 {
     WriteTextFile(Src("System.zvl"), "shipped", kNew);
