@@ -185,7 +185,17 @@ def test_order(build, first):
     return [t for t in first if t in every] + [t for t in every if t not in first]
 
 
-def try_mutant(m, tree, build, timeout, log):
+def baseline_limits(path, floor):
+    """Each test program's time limit: five times what it took without a mutant, at least
+    `floor` seconds, so that a mutant that hangs costs minutes, not the whole limit."""
+    limits = {}
+    if path and os.path.exists(path):
+        for name, seconds in re.findall(r"Test\s+#\d+: (\S+) \.+\s+Passed\s+([\d.]+) sec", open(path).read()):
+            limits[name] = max(floor, int(5 * float(seconds)))
+    return limits
+
+
+def try_mutant(m, tree, build, timeout, log, limits=None):
     """Returns (verdict, detail): killed / survived / timed out / did not build / not applied."""
     path = os.path.join(tree, m.path)
     with open(path, "rb") as f:
@@ -203,8 +213,9 @@ def try_mutant(m, tree, build, timeout, log):
         first = m.tests or FIRST_TESTS.get(m.path.split("/")[0], [])
         for test in test_order(build, first):
             started = time.time()
+            limit = (limits or {}).get(test, timeout)
             code, out = run(["ctest", "--test-dir", build, "-R", f"^{test}$", "--output-on-failure",
-                             "--timeout", str(timeout)], timeout + 60, log)
+                             "--timeout", str(limit)], limit + 60, log)
             if code is None or "***Timeout" in out:
                 end_stray_windows_processes()
                 return "timed out", f"killed by its time limit in {test} ({int(time.time() - started)} s)"
@@ -228,7 +239,8 @@ def main():
     parser.add_argument("--operators", type=int, default=40, help="operator mutants to sample (0: none)")
     parser.add_argument("--no-curated", action="store_true")
     parser.add_argument("--only", nargs="*", help="run only the mutants whose id contains one of these")
-    parser.add_argument("--timeout", type=int, default=600, help="seconds for one test program")
+    parser.add_argument("--timeout", type=int, default=600, help="seconds for one test program at most")
+    parser.add_argument("--baseline", help="ctest's log of the unmutated run: each program's limit is five times its time")
     parser.add_argument("--dry-run", action="store_true", help="print the mutants without running them")
     args = parser.parse_args()
 
@@ -262,12 +274,13 @@ def main():
         return 0
 
     log_path = os.path.join(args.build, "mutate.log")
+    limits = baseline_limits(args.baseline, 60)
     tally = {}
     curated_ids = {m.ident for m in curated}
     with open(log_path, "w") as log:
         for index, m in enumerate(mutants, 1):
             started = time.time()
-            verdict, detail = try_mutant(m, args.tree, args.build, args.timeout, log)
+            verdict, detail = try_mutant(m, args.tree, args.build, args.timeout, log, limits)
             kind = "curated" if m.ident in curated_ids else "operator"
             tally.setdefault(kind, {}).setdefault(verdict, 0)
             tally[kind][verdict] += 1

@@ -4,8 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <string.h>
+
 #include <string>
 
+#include "app/dll_hardening.h"
+#include "tests/win/import_patch.h"
 #include "tests/win/process.h"
 
 namespace {
@@ -86,4 +90,37 @@ TEST(DllPlanting, SetupDoesNotLoadADllPlantedBesideIt)
     PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
     EXPECT_EQ(installer.WaitExit(20000), 0);
     EXPECT_FALSE(PlantedDllRan()) << "setup.exe ran the planted DLL";
+}
+
+namespace {
+
+ImportPatch* lookup;
+std::string dllDirectory = "<not set>";
+
+FARPROC WINAPI OldSystemLookup(HMODULE module, LPCSTR name)
+{
+    if (HIWORD(name) && strcmp(name, "SetDefaultDllDirectories") == 0) return nullptr;
+    return lookup->Original<decltype(&GetProcAddress)>()(module, name);
+}
+
+BOOL WINAPI RecordDllDirectory(LPCSTR folder)
+{
+    dllDirectory = folder ? folder : "<null>";
+    return TRUE;
+}
+
+}  // namespace
+
+// Before Windows 8 (and 7 without KB2533623) SetDefaultDllDirectories is missing; there the
+// current folder, a downloads folder setup.exe may be started in, is taken out of the search by
+// SetDllDirectoryA(""), as Windows documents it. Wine 8 keeps the current folder in the search
+// for an empty string, so the call is recorded here rather than its effect watched.
+TEST(DllPlanting, WithoutTheNewerCallTheCurrentFolderLeavesTheSearch)
+{
+    ImportPatch hide("kernel32.dll", "GetProcAddress", reinterpret_cast<void*>(OldSystemLookup));
+    ImportPatch record("kernel32.dll", "SetDllDirectoryA", reinterpret_cast<void*>(RecordDllDirectory));
+    ASSERT_TRUE(hide.Active() && record.Active());
+    lookup = &hide;
+    RestrictDllSearchPath();
+    EXPECT_EQ(dllDirectory, "");
 }
