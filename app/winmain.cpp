@@ -73,12 +73,29 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 // with the start-up support it would pull in.
 extern "C" __attribute__((externally_visible)) int atexit(void (*)(void)) { return 0; }
 
+// The stack protector's canary and its failure, our own rather than the runtime's, whose seed
+// is set by start-up code this program does not run. A frame found smashed ends the process at
+// once with the code Windows gives such a failure: nothing of the program's, nor its DLLs'
+// detach code, runs again on a stack that may be the attacker's.
+extern "C" {
+__attribute__((externally_visible)) uintptr_t __stack_chk_guard;
+__attribute__((externally_visible, noreturn)) void __stack_chk_fail()
+{
+    TerminateProcess(GetCurrentProcess(), STATUS_STACK_BUFFER_OVERRUN);
+    __builtin_trap();
+}
+}
+
 // The entry point of setup.exe, in place of the C runtime's start-up code, which would bring
 // kilobytes the program does not use: it needs no static constructors (every process-wide
 // object is constant-initialised), no exceptions and no arguments parsed by the runtime, and it
-// reaches the C runtime only through msvcrt.dll, which initialises itself.
-extern "C" __attribute__((externally_visible)) void __stdcall SetupEntryPoint()
+// reaches the C runtime only through msvcrt.dll, which initialises itself. It seeds the canary
+// before any protected function runs, from the time-stamp counter and the stack's address
+// (randomised by ASLR), which differ from run to run; it has no frame of its own to protect.
+extern "C" __attribute__((externally_visible, no_stack_protector)) void __stdcall SetupEntryPoint()
 {
+    uintptr_t seed = static_cast<uintptr_t>(__builtin_ia32_rdtsc()) ^ reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
+    __stack_chk_guard = seed ? seed : 0x2F8A6B1D;
     ExitProcess(static_cast<UINT>(WinMain(GetModuleHandleA(nullptr), nullptr, GetCommandLineA(), SW_SHOWDEFAULT)));
 }
 #endif

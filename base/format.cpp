@@ -302,7 +302,11 @@ TextBuffer& FormatTextAt(TextBuffer& buffer, int32_t start, const char* format, 
             char* out = buffer.Data() + position;
             if (c == '#') position += WriteDecimal(args.NextInt(), out);
             else if (c == '&') position += WriteHex(static_cast<uint32_t>(args.NextInt()), out);
+#ifdef ZV_NO_DOUBLE_ESCAPE
+            else args.NextDouble();
+#else
             else position += WriteDouble(args.NextDouble(), out);
+#endif
             break;
         }
         case '$': {

@@ -1,7 +1,9 @@
 #pragma once
 // The program's own message formatter. Escapes in the format, each taking the next argument:
 //   #  int32_t, decimal           &  int32_t, unsigned upper-case hexadecimal
-//   ^  double, 10 significant digits
+//   ^  double, 10 significant digits (setup.exe, none of whose messages holds a number, is
+//      built with ZV_NO_DOUBLE_ESCAPE: the double is taken and nothing written, which leaves
+//      out the kilobyte of exact decimal expansion)
 //   $  const char*, zero-terminated (null writes nothing)
 //   ~  const TextBuffer*, its length bytes
 //   {n}  const void*, exactly n bytes (n decimal, 0x hex or 0 octal; null writes nothing)

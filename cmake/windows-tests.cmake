@@ -54,7 +54,7 @@ add_library(zvtestsupport STATIC
     tests/win/setup_module.cpp)
 target_include_directories(zvtestsupport PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/res)
 target_compile_options(zvtestsupport PRIVATE ${WARNINGS})
-target_link_libraries(zvtestsupport PUBLIC zvapp zvtesttools gtest shlwapi)
+target_link_libraries(zvtestsupport PUBLIC zvapp zvtesttools gtest shlwapi psapi)
 target_compile_definitions(zvtestsupport PUBLIC
     SETUP_EXE="Z:$<TARGET_FILE:setup>"
     DRIVER_EXE="Z:$<TARGET_FILE:driver>"
@@ -62,7 +62,8 @@ target_compile_definitions(zvtestsupport PUBLIC
     PRODUCT_STANDIN="Z:$<TARGET_FILE:product_standin>"
     EARLIER_STANDIN="Z:$<TARGET_FILE:earlier_standin>"
     PLANT_DLL="Z:$<TARGET_FILE:zvplant>"
-    DLLPROBE_EXE="Z:$<TARGET_FILE:dllprobe>")
+    DLLPROBE_EXE="Z:$<TARGET_FILE:dllprobe>"
+    SETUP_MAP="Z:${CMAKE_BINARY_DIR}/setup.map")
 add_dependencies(zvtestsupport setup driver demo_source earlier_standin zvplant dllprobe)
 
 function(add_wine_test name)

@@ -3,11 +3,11 @@
 enable_language(RC)
 option(ZV_TESTS "build the Windows test programs, the demo product and the benchmarks" ON)
 
-# The release flags: small, no exceptions, no RTTI, unused sections dropped. ZV_RELEASE_OPTIMIZE
+# The release flags: small, no exceptions, no RTTI, unused sections dropped. ZV_SETUP_OPTIMIZE
 # lets the tests build the same program at another level once, so that it never depends on
 # what one level happens to inline.
-set(ZV_RELEASE_OPTIMIZE -Os CACHE STRING "optimisation level of the release program")
-set(RELEASE_FLAGS ${ZV_RELEASE_OPTIMIZE} -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
+set(ZV_SETUP_OPTIMIZE -Oz CACHE STRING "optimisation level of the release program")
+set(RELEASE_FLAGS ${ZV_SETUP_OPTIMIZE} -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
     -ffunction-sections -fdata-sections)
 
 # Every build first checks that no folder includes a layer above its own.
@@ -50,7 +50,8 @@ set_source_files_properties(res/setup.rc PROPERTIES SKIP_UNITY_BUILD_INCLUSION O
 target_include_directories(setup PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/res)
 # Without the per-function and per-object sections, which a whole-program build does not need:
 # with them this compiler puts zero-initialised objects into .data instead of .bss.
-set(SETUP_FLAGS ${RELEASE_FLAGS} -fwhole-program -fno-inline-functions-called-once -fno-partial-inlining)
+set(SETUP_FLAGS ${RELEASE_FLAGS} -fwhole-program -fno-inline-functions-called-once -fno-partial-inlining
+    -fstack-protector --param=ssp-buffer-size=4)
 list(REMOVE_ITEM SETUP_FLAGS -ffunction-sections -fdata-sections)
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
     list(APPEND SETUP_FLAGS -mpreferred-stack-boundary=2)
@@ -59,11 +60,19 @@ else()
     set(ZV_ENTRY SetupEntryPoint)
 endif()
 target_compile_options(setup PRIVATE ${WARNINGS} ${SETUP_FLAGS})
-target_compile_definitions(setup PRIVATE ZV_OWN_ENTRY)
+target_compile_definitions(setup PRIVATE ZV_OWN_ENTRY ZV_NO_DOUBLE_ESCAPE)
 target_link_libraries(setup PRIVATE ${SYSTEM_LIBRARIES})
-# No time stamp in the image: the same sources give the same bytes, whatever the day.
+# No time stamp in the image: the same sources give the same bytes, whatever the day. Marked as
+# Windows' binary checks ask of a shipped program: ASLR and DEP (the linker's defaults here),
+# aware of terminal servers (it keeps no per-user state in the Windows folder), and, for i686,
+# registering no exception handlers (NO_SEH: it has none, so no SafeSEH table is needed).
 target_link_options(setup PRIVATE -static -s -nostartfiles -Wl,-e,${ZV_ENTRY} -Wl,--gc-sections
-    -Wl,--no-insert-timestamp)
+    -Wl,--no-insert-timestamp -Wl,--tsaware -Wl,--dynamicbase -Wl,--nxcompat)
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+    target_link_options(setup PRIVATE -Wl,--no-seh)
+endif()
+# The map names where the stripped program keeps its stack canary, for the test that reads it.
+target_link_options(setup PRIVATE -Wl,-Map=${CMAKE_BINARY_DIR}/setup.map)
 add_dependencies(setup layer_check)
 set_target_properties(setup PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 # Size and imports are printed after every link: at most 36 KB and system DLLs only.

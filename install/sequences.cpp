@@ -181,7 +181,10 @@ bool FolderFound(const TextBuffer& folder)
 bool ReadUserFolder(TextBuffer& folder, const char* value, const char* after)
 {
     RegReadPath(folder, names::kShellFoldersKey, value, HKEY_CURRENT_USER);
-    if (folder.Length() == 0) return false;
+    // Resolved once, here: every check and act after this sees the same text. A token left
+    // unresolved is no folder.
+    ExpandPathTokens(folder, nullptr);
+    if (folder.Length() == 0 || folder.Data()[0] == '%' || folder.Data()[0] == '$') return false;
     folder.AppendText(after);
     return true;
 }

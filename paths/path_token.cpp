@@ -74,6 +74,9 @@ bool IsInstallableFolder(const char* fullPath)
     if (((fullPath[0] | 0x20) >= 'a' && (fullPath[0] | 0x20) <= 'z') && fullPath[1] == ':' && IsSlash(fullPath[2])) {
         below = fullPath + 3;
     } else if (IsSlash(fullPath[0]) && IsSlash(fullPath[1]) && fullPath[2] && !IsSlash(fullPath[2])) {
+        // "\\.\" and "\\?\" name devices and the object namespace ("\\.\pipe\x",
+        // "\\?\GLOBALROOT\Device\..."), not a server's share.
+        if ((fullPath[2] == '.' || fullPath[2] == '?') && (!fullPath[3] || IsSlash(fullPath[3]))) return false;
         below = SkipComponent(fullPath + 2);  // the server
         if (!*below) return false;
         below = SkipComponent(below);  // the share

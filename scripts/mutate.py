@@ -209,6 +209,12 @@ def try_mutant(m, tree, build, timeout, log, limits=None):
         log.write(f"\n==== {m.ident}\n- {m.find}\n+ {m.replace}\n")
         code, out = run(["cmake", "--build", build, "-j", str(os.cpu_count() or 2)], 1800, log)
         if code != 0:
+            # The checks of every link (scripts/check-artefact) are tests too: a mark lost or
+            # the budget passed fails the build on purpose.
+            caught = re.search(r"setup\.exe (lacks the mark \w+|has no relocations|is \d+ bytes, over its budget"
+                               r"|imports non-system DLLs)", out)
+            if caught:
+                return "killed", f"by the link's check ({caught.group(0)})"
             return "did not build", ""
         first = m.tests or FIRST_TESTS.get(m.path.split("/")[0], [])
         for test in test_order(build, first):

@@ -75,11 +75,13 @@ TEST(PathToken, FolderNames)
 TEST(DestinationRules, FoldersBelowARootWithoutForbiddenCharacters)
 {
     for (const char* good : {"C:\\Program Files\\Zevrin 2", "d:\\x\\", "C:\\a$b%c&d'e(f)", "\\\\server\\share\\Zevrin",
-                             "C:\\\xE9t\xE9"})
+                             "C:\\\xE9t\xE9", "\\\\.host\\share\\x"})
         EXPECT_TRUE(IsInstallableFolder(good)) << good;
     for (const char* bad : {"C:\\Prog*", "C:\\a?b", "C:\\a<b", "C:\\a>b", "C:\\a|b", "C:\\a\"b", "C:\\a:b",
                             "C:\\a\tb", "C:\\", "C:\\\\", "c:/", "\\\\server\\share", "\\\\server\\share\\",
-                            "\\\\server", "\\\\?\\C:\\x", "Zevrin", "C:x", "", "1:\\x"})
+                            "\\\\server", "\\\\?\\C:\\x", "Zevrin", "C:x", "", "1:\\x", "\\\\.\\pipe\\x",
+                            "\\\\.\\GLOBALROOT\\Device\\HarddiskVolume1\\Windows", "\\\\?\\UNC\\server\\share\\x",
+                            "//./C:/x", "\\\\.\\C:\\Apps"})
         EXPECT_FALSE(IsInstallableFolder(bad)) << bad;
     EXPECT_FALSE(IsInstallableFolder(nullptr));
 }

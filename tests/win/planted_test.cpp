@@ -148,6 +148,24 @@ TEST_F(EndToEnd, AZeroByteInsideAShellFolderEndsThePathThere)
     EXPECT_FALSE(FolderExists(scratch));
 }
 
+// A Shell Folders value that starts with a token is resolved once; the folder test, its
+// creation, the link check, the saves and the deletions all use that one path.
+TEST_F(EndToEnd, AShellFolderWithATokenIsResolvedOnceAndUsedThroughout)
+{
+    SavedValue programs(HKEY_CURRENT_USER, kShellFolders, names::kProgramsValue);
+    const std::string menu = kRoot + "\\Menu";
+    MakeFolder(menu);
+    SetEnvironmentVariableA("ZV_TEST_MENU", menu.c_str());
+    SetString(HKEY_CURRENT_USER, kShellFolders, names::kProgramsValue, "%ZV_TEST_MENU%");
+    ASSERT_EQ(Install(kTarget, {}, true, kQuiet).exitCode, 0);
+    EXPECT_TRUE(FileExists(menu + "\\Zevrin 2\\Zevrin.lnk"));
+    EXPECT_TRUE(FileExists(menu + "\\Zevrin 2\\Uninstall.lnk"));
+    EXPECT_FALSE(FolderExists(kSource + "\\%ZV_TEST_MENU%")) << "made as a relative path";
+    EXPECT_EQ(DriveUninstall("\"" + kTarget + "\\setup.exe\" uninstall"), 0);
+    EXPECT_FALSE(FolderExists(menu + "\\Zevrin 2"));
+    SetEnvironmentVariableA("ZV_TEST_MENU", nullptr);
+}
+
 TEST_F(EndToEnd, LinksInPlaceOfTheStartMenuFolderBackupAndAFileLeaveWhatTheyPointTo)
 {
     // The user's own folder with a subfolder, and a link to it made in place of the Start Menu

@@ -2,11 +2,15 @@
 // dialog ends, and bad start conditions. Each case checks what a user would see: which window
 // appears, and that the process leaves with exit code 0.
 #include <windows.h>
+#include <psapi.h>
 
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
 #include <string>
 
+#include "tests/win/file_helpers.h"
 #include "tests/win/process.h"
 
 namespace {
@@ -142,4 +146,57 @@ TEST(Startup, ModulePathAtAndBeyondMaxPath)
     EXPECT_EQ(WindowText(dialog), "Install Zevrin");
     PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
     EXPECT_EQ(setup.WaitExit(kShowTimeout), 0);
+}
+
+namespace {
+
+// Where setup.exe keeps its stack canary, from the link's map, relative to the image base.
+DWORD GuardOffset()
+{
+    const std::string map = ReadTextFile(SETUP_MAP);
+    const size_t name = map.find("__stack_chk_guard\n");
+    const size_t at = name == std::string::npos ? name : map.rfind("0x", name);
+    if (at == std::string::npos) return 0;
+    const unsigned long long address = strtoull(map.c_str() + at, nullptr, 16);
+    const unsigned long long base = sizeof(void*) == 8 ? 0x140000000ull : 0x400000ull;
+    return static_cast<DWORD>(address - base);
+}
+
+// The canary of a running setup.exe, read from its memory, or 0.
+uintptr_t* GuardIn(HANDLE process, uintptr_t* value)
+{
+    HMODULE module = nullptr;
+    DWORD needed;
+    if (!EnumProcessModules(process, &module, sizeof module, &needed) || !module) return nullptr;
+    auto* at = reinterpret_cast<uintptr_t*>(reinterpret_cast<BYTE*>(module) + GuardOffset());
+    SIZE_T got = 0;
+    return ReadProcessMemory(process, at, value, sizeof *value, &got) && got == sizeof *value ? at : nullptr;
+}
+
+}  // namespace
+
+// The stack canary is seeded at the entry point, differently each run; a frame found smashed
+// ends the process at once with STATUS_STACK_BUFFER_OVERRUN. The smash is made by changing the
+// canary while WinMain's frame, which holds the old one, waits for the dialog to end.
+TEST(Startup, TheStackCanaryIsSeededAndASmashedFrameEndsTheProcess)
+{
+    ASSERT_NE(GuardOffset(), 0u) << "no canary in " SETUP_MAP;
+    uintptr_t seen[2] = {};
+    for (int run = 0; run < 2; ++run) {
+        ChildProcess setup;
+        ASSERT_TRUE(setup.Start(Quoted(SETUP_EXE)));
+        HWND dialog = WaitForDialog(setup, kShowTimeout);
+        ASSERT_NE(dialog, nullptr);
+        uintptr_t* at = GuardIn(setup.process, &seen[run]);
+        ASSERT_NE(at, nullptr);
+        EXPECT_NE(seen[run], 0u) << "run " << run;
+        if (run == 1) {
+            const uintptr_t smashed = seen[run] ^ 0x5A5A;
+            SIZE_T written = 0;
+            ASSERT_TRUE(WriteProcessMemory(setup.process, at, &smashed, sizeof smashed, &written));
+        }
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        EXPECT_EQ(static_cast<DWORD>(setup.WaitExit(kShowTimeout)), run == 1 ? STATUS_STACK_BUFFER_OVERRUN : 0u);
+    }
+    EXPECT_NE(seen[0], seen[1]) << "the same canary in two runs";
 }
