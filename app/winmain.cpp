@@ -81,7 +81,8 @@ extern "C" {
 __attribute__((externally_visible)) uintptr_t __stack_chk_guard;
 __attribute__((externally_visible, noreturn)) void __stack_chk_fail()
 {
-    TerminateProcess(GetCurrentProcess(), STATUS_STACK_BUFFER_OVERRUN);
+    // The pseudo-handle of this process, as GetCurrentProcess returns it.
+    TerminateProcess(reinterpret_cast<HANDLE>(-1), STATUS_STACK_BUFFER_OVERRUN);
     __builtin_trap();
 }
 }

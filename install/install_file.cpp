@@ -9,6 +9,7 @@
 #include "base/process_win32.h"
 #include "base/product_names.h"
 #include "install/shell_flags.h"
+#include "install/held_folder.h"
 #include "install/payload.h"
 #include "install/shell_ops.h"
 #include "install/waiting.h"
@@ -75,9 +76,8 @@ bool IsLink(const char* path) { return HasAttribute(path, FILE_ATTRIBUTE_REPARSE
 
 bool FoundLink() { return (Finder.found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
 
-bool IsOrHoldsLink(const TextBuffer& folder)
+bool HoldsLink(const TextBuffer& folder)
 {
-    if (IsLink(folder.Text())) return true;
     TextBuffer pattern;
     pattern.AssignConcat(folder, "\\*");
     bool found = false;
@@ -183,7 +183,7 @@ int CheckCopy(int copied, const TextBuffer& source, const TextBuffer& file, cons
     const bool touched = after.exists && (!before.exists || after.size != before.size ||
                                           after.written != before.written);
     if (touched && after.size != wanted) {
-        DeleteFileA(file.Data());
+        DeleteCheckedFile(file.Data());
         return copied != 0 ? copied : kInstallIncomplete;
     }
     if (copied == 0 && (!after.exists || (!touched && after.size != wanted))) return kInstallIncomplete;
@@ -264,12 +264,9 @@ int InstallFile(const char* name, bool backupOld, bool copyAsNew, bool skipIfPre
     if (PayloadBound() && IsPattern(name)) {
         int result = 0;
         PayloadFile file = {};
-        char single[256];
         while (NextPayloadFile(file)) {
             if (!MatchesPattern(file, name)) continue;
-            memcpy(single, file.name, file.nameLength);
-            single[file.nameLength] = 0;
-            const int one = InstallFile(single, false, false, false);
+            const int one = InstallFile(file.name, false, false, false);
             if (result == 0) result = one;
         }
         return result;
@@ -306,8 +303,10 @@ int InstallFile(const char* name, bool backupOld, bool copyAsNew, bool skipIfPre
         // not copied at all. A file named Backup would be overwritten by the move.
         TextBuffer backupTarget;
         int moved = kInstallBackupFailed;
-        // A Backup that is a link would carry the user's file off to wherever it points.
-        if (IsFolder(backup.Data()) && !IsLink(backup.Data()) && ChooseTarget(backup, name, backupTarget, backupFile)) {
+        // A Backup that is a link would carry the user's file off to wherever it points; held
+        // from this check to the move, it cannot become one meanwhile.
+        HeldFolder heldBackup;
+        if (heldBackup.Hold(backup) && ChooseTarget(backup, name, backupTarget, backupFile)) {
             moved = ShellCopyList(destination, backupTarget, FO_MOVE, true, true, false, true);
             if (moved == 0 && PathExists(destination.Data())) moved = kInstallBackupFailed;
         }

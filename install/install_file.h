@@ -25,8 +25,9 @@ bool FoundLink();
 // Whether the path itself is a reparse point (a symbolic link or junction): whatever setup
 // writes, moves or deletes through it lands wherever its owner pointed it.
 bool IsLink(const char* path);
-// Whether the folder is a reparse point or holds one directly. Searched apart from the finder.
-bool IsOrHoldsLink(const TextBuffer& folder);
+// Whether the folder holds a reparse point directly (whether it is one, HeldFolder checks).
+// Searched apart from the finder.
+bool HoldsLink(const TextBuffer& folder);
 
 // True when the two files differ in last-write time or in the low 32 bits of their size, or
 // when either is missing. Contents are not compared. Leaves the search on `second` open.

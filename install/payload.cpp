@@ -31,15 +31,16 @@ bool PayloadBound() { return Table()[kPayloadMarkBytes] != 0; }
 
 bool NextPayloadFile(PayloadFile& file)
 {
-    const uint8_t* at = file.entry ? file.entry + 1 + file.nameLength + 4 + 32 : Table() + kPayloadMarkBytes;
-    // An entry that would run past the table ends it.
-    if (at >= Table() + kPayloadTableBytes || *at == 0 || at + 1 + *at + 4 + 32 > Table() + kPayloadTableBytes)
+    const uint8_t* at = file.entry ? file.entry + 2 + file.nameLength + 4 + 32 : Table() + kPayloadMarkBytes;
+    // An entry that would run past the table, or whose name runs on, ends it.
+    if (at >= Table() + kPayloadTableBytes || *at == 0 || at + 2 + *at + 4 + 32 > Table() + kPayloadTableBytes ||
+        at[1 + *at] != 0)
         return false;
     file.entry = at;
     file.nameLength = at[0];
     file.name = reinterpret_cast<const char*>(at + 1);
-    file.size = ReadSize(at + 1 + file.nameLength);
-    file.digest = at + 1 + file.nameLength + 4;
+    file.size = ReadSize(at + 2 + file.nameLength);
+    file.digest = at + 2 + file.nameLength + 4;
     return true;
 }
 

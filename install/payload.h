@@ -5,8 +5,8 @@
 //
 // The table (kPayloadTableBytes bytes in .rdata): the 16-byte mark "ZV payload v1" followed
 // by zero bytes, then one entry per file, each
-//   1 byte   name length n (1..255); 0 ends the table
-//   n bytes  the file's name as it lies beside setup.exe (ANSI, no zero byte)
+//   1 byte   name length n (1..254); 0 ends the table
+//   n bytes  the file's name as it lies beside setup.exe (ANSI, no zero byte), and a zero byte
 //   4 bytes  its size, little-endian
 //   32 bytes its SHA-256
 // and zero bytes to the end.
@@ -24,7 +24,7 @@ bool PayloadBound();
 // returns false past the last.
 struct PayloadFile {
     const uint8_t* entry;
-    const char* name;  // not zero-terminated: nameLength bytes
+    const char* name;  // nameLength bytes and a zero byte
     uint8_t nameLength;
     uint32_t size;
     const uint8_t* digest;

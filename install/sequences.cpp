@@ -8,6 +8,7 @@
 #include "base/format.h"
 #include "base/process_win32.h"
 #include "base/product_names.h"
+#include "install/held_folder.h"
 #include "install/install_file.h"
 #include "install/payload.h"
 #include "install/shell_ops.h"
@@ -213,9 +214,12 @@ void CreateStartMenuLinks(TextBuffer& folder, TextBuffer& link, TextBuffer& targ
     SetWindowTextA(CurrentDialog, "Creating Shortcuts");
     if (!ReadStartMenuFolder(folder)) return;
     // The folder is the user's to change: one that is, or holds, a link was made so by somebody
-    // else, and every link saved through it would land where that somebody chose.
+    // else, and every link saved through it would land where that somebody chose. One made
+    // just now is checked as well, and held until the last link is in.
     if (!FindFile(folder.Data(), kFindFolders)) CreateDirectoryA(folder.Data(), nullptr);
-    else if (IsOrHoldsLink(folder)) return;
+    else if (HoldsLink(folder)) return;
+    HeldFolder held;
+    if (!held.Hold(folder)) return;
     folder.AppendText("\\");
     for (const StartMenuLink& l : kStartMenuLinks) {
         link.AssignConcat(folder, l.name);
@@ -227,18 +231,20 @@ void CreateStartMenuLinks(TextBuffer& folder, TextBuffer& link, TextBuffer& targ
 // The user's StartUp folder followed by a backslash, or false when the user has none.
 bool ReadStartUpFolder(TextBuffer& folder) { return ReadUserFolder(folder, names::kStartUpValue, "\\"); }
 
-// A link of ours is a plain file; a reparse point in its place is somebody else's.
+// A link of ours is a plain file; a reparse point in its place is somebody else's. Deleted for
+// good through its own handle, which checks it; otherwise into the Recycle Bin by the shell.
 void DeleteIfFound(TextBuffer& path, const TextBuffer& folder, const char* name, bool permanent)
 {
     path.AssignConcat(folder, name);
-    if (FindFile(path.Data(), kFindFiles) && !FoundLink())
-        ShellDeleteList(path, permanent);
+    if (permanent) DeleteCheckedFile(path.Data());
+    else if (FindFile(path.Data(), kFindFiles) && !FoundLink()) ShellDeleteList(path, false);
 }
 
 void CreateStartUpLink(TextBuffer& folder, TextBuffer& link, TextBuffer& target)
 {
     ShowWaitCursor();
-    if (!ReadStartUpFolder(folder)) return;
+    HeldFolder held;
+    if (!ReadStartUpFolder(folder) || !held.Hold(folder)) return;
     DeleteIfFound(link, folder, names::kEarlierStartUpLink, false);
     link.AssignConcat(folder, names::kProductLink);
     target.AssignConcat(DestinationFolder, names::kProductExe);
@@ -285,7 +291,9 @@ bool RunInstall()
         DamagedFiles.Release();
         if (!CopyRows(0, kRowsBeforeSummary, &notAllCopied)) return false;
         target.AssignConcat(SourceFolder, names::kObsoleteSourceFile);
-        if (FindFile(target.Data(), kFindFiles) && !FoundLink()) DeleteFileA(target.Data());
+        HeldFolder source;
+        if (source.Hold(SourceFolder)) DeleteCheckedFile(target.Data());
+        source.Release();
         ReportPolicyOutcomes(message);
         if (!CopyRows(kRowsBeforeSummary, sizeof kRows / sizeof kRows[0], &notAllCopied)) return false;
         ReportDamaged();
@@ -336,17 +344,20 @@ void RunUninstall()
     RemoveProductRegistry();
     SetWindowTextA(CurrentDialog, "Deleting Shortcuts");
 
-    // A folder that is, or holds, a link is left as it is: the shell deletes a folder with all
-    // it holds, through links too.
-    if (ReadStartMenuFolder(folder) && FindFile(folder.Data(), kFindFolders) && !IsOrHoldsLink(folder)) {
+    // A folder that is, or holds, a link is left as it is: deleting through a link deletes what
+    // it points to. Held from the check to its removal.
+    HeldFolder held;
+    if (ReadStartMenuFolder(folder) && FindFile(folder.Data(), kFindFolders) && !HoldsLink(folder) &&
+        held.Hold(folder, true)) {
         TextBuffer inside;
         inside.Assign(folder).AppendText("\\");
         for (const StartMenuLink& l : kStartMenuLinks) DeleteIfFound(path, inside, l.name, true);
         // Only an empty folder goes: whatever the user put there, in subfolders too, keeps it.
         // The removal itself refuses a folder that is not empty, however it came to be so.
-        if (RemoveDirectoryA(folder.Data())) SHChangeNotify(SHCNE_RMDIR, SHCNF_PATHA, folder.Data(), nullptr);
+        if (held.RemoveIfEmpty()) SHChangeNotify(SHCNE_RMDIR, SHCNF_PATHA, folder.Data(), nullptr);
     }
-    if (ReadStartUpFolder(folder)) DeleteIfFound(path, folder, names::kProductLink, true);
+    if (ReadStartUpFolder(folder) && held.Hold(folder)) DeleteIfFound(path, folder, names::kProductLink, true);
+    held.Release();
 
     SetWindowTextA(CurrentDialog, "Zevrin uninstalled");
     if (MessageBoxA(CurrentDialog, "Can't delete ZV folder. You should delete it manually.\r\nOpen ZV folder in Explorer?",

@@ -64,17 +64,41 @@ F System(const char* name)
     return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), name)));
 }
 
+// Handles opened on a marked path, on the link itself.
+std::vector<HANDLE> markedHandles;
+
+bool MarkedPath(LPCSTR path) { return path && !marks->OnHandlesOnly() && marks->Marked(path); }
+
+HANDLE WINAPI MarkedOpen(LPCSTR path, DWORD access, DWORD sharing, LPSECURITY_ATTRIBUTES security, DWORD disposition,
+                         DWORD flags, HANDLE model)
+{
+    HANDLE handle = System<decltype(&CreateFileA)>("CreateFileA")(path, access, sharing, security, disposition, flags, model);
+    for (HANDLE& h : markedHandles)
+        if (h == handle) h = INVALID_HANDLE_VALUE;
+    if (handle != INVALID_HANDLE_VALUE && path && (flags & FILE_FLAG_OPEN_REPARSE_POINT) && marks->Marked(path))
+        markedHandles.push_back(handle);
+    return handle;
+}
+
+BOOL WINAPI MarkedInformation(HANDLE handle, LPBY_HANDLE_FILE_INFORMATION information)
+{
+    const BOOL got = System<decltype(&GetFileInformationByHandle)>("GetFileInformationByHandle")(handle, information);
+    for (HANDLE h : markedHandles)
+        if (got && h == handle) information->dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+    return got;
+}
+
 DWORD WINAPI MarkedAttributes(LPCSTR path)
 {
     const DWORD attributes = System<decltype(&GetFileAttributesA)>("GetFileAttributesA")(path);
-    if (attributes != INVALID_FILE_ATTRIBUTES && path && marks->Marked(path))
+    if (attributes != INVALID_FILE_ATTRIBUTES && MarkedPath(path))
         return attributes | FILE_ATTRIBUTE_REPARSE_POINT;
     return attributes;
 }
 
 void MarkFound(const std::string& folder, WIN32_FIND_DATAA* data)
 {
-    if (marks->Marked(folder + data->cFileName)) data->dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+    if (MarkedPath((folder + data->cFileName).c_str())) data->dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
 }
 
 HANDLE WINAPI MarkedFirst(LPCSTR name, LPWIN32_FIND_DATAA data)
@@ -86,7 +110,7 @@ HANDLE WINAPI MarkedFirst(LPCSTR name, LPWIN32_FIND_DATAA data)
     if (strpbrk(name, "*?")) {
         MarkFound(folder, data);
         searches.emplace_back(search, folder);
-    } else if (marks->Marked(name)) {
+    } else if (MarkedPath(name)) {
         data->dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
     }
     return search;
@@ -103,11 +127,14 @@ BOOL WINAPI MarkedNext(HANDLE search, LPWIN32_FIND_DATAA data)
 
 }  // namespace
 
-ReparseMarks::ReparseMarks(std::vector<std::string> paths)
+ReparseMarks::ReparseMarks(std::vector<std::string> paths, bool onHandlesOnly)
     : paths_(std::move(paths)),
+      onHandlesOnly_(onHandlesOnly),
       attributes_("kernel32.dll", "GetFileAttributesA", reinterpret_cast<void*>(MarkedAttributes)),
       first_("kernel32.dll", "FindFirstFileA", reinterpret_cast<void*>(MarkedFirst)),
-      next_("kernel32.dll", "FindNextFileA", reinterpret_cast<void*>(MarkedNext))
+      next_("kernel32.dll", "FindNextFileA", reinterpret_cast<void*>(MarkedNext)),
+      open_("kernel32.dll", "CreateFileA", reinterpret_cast<void*>(MarkedOpen)),
+      information_("kernel32.dll", "GetFileInformationByHandle", reinterpret_cast<void*>(MarkedInformation))
 {
     for (std::string& path : paths_) path = Folded(path);
     marks = this;
@@ -117,6 +144,7 @@ ReparseMarks::~ReparseMarks()
 {
     marks = nullptr;
     searches.clear();
+    markedHandles.clear();
 }
 
 void ReparseMarks::Add(const std::string& path) { paths_.push_back(Folded(path)); }
@@ -181,7 +209,7 @@ BoundPayload::BoundPayload(const std::string& folder, const std::vector<std::str
         uint8_t digest[32];
         hash.Finish(digest);
         const uint32_t size = static_cast<uint32_t>(bytes.size());
-        entries += static_cast<char>(name.size()) + name;
+        entries += static_cast<char>(name.size()) + name + '\0';
         entries.append(reinterpret_cast<const char*>(&size), 4);
         entries.append(reinterpret_cast<const char*>(digest), 32);
     }

@@ -25,12 +25,15 @@ private:
 #include <vector>
 
 // While it lives, the system reports FILE_ATTRIBUTE_REPARSE_POINT for the given paths (whole
-// paths, letter case ignored) through GetFileAttributesA, FindFirstFileA and FindNextFileA, as
-// Windows reports a symbolic link to a file, which Wine 8 shows as a plain file. The files
-// themselves stay plain, so a rule that ignores the mark acts on them and the test sees it.
+// paths, letter case ignored) as Windows reports a symbolic link to a file, which Wine 8 shows as
+// a plain file: by path, through GetFileAttributesA, FindFirstFileA and FindNextFileA, and on a
+// handle opened on the path with FILE_FLAG_OPEN_REPARSE_POINT, through
+// GetFileInformationByHandle. `onHandlesOnly` limits the mark to handles, to test a check of the
+// handle below the checks of the path. The files themselves stay plain, so a rule that ignores
+// the mark acts on them and the test sees it.
 class ReparseMarks {
 public:
-    explicit ReparseMarks(std::vector<std::string> paths);
+    explicit ReparseMarks(std::vector<std::string> paths, bool onHandlesOnly = false);
     ~ReparseMarks();
     ReparseMarks(const ReparseMarks&) = delete;
     ReparseMarks& operator=(const ReparseMarks&) = delete;
@@ -39,9 +42,12 @@ public:
     // A link planted from now on.
     void Add(const std::string& path);
 
+    bool OnHandlesOnly() const { return onHandlesOnly_; }
+
 private:
     std::vector<std::string> paths_;
-    ImportPatch attributes_, first_, next_;
+    bool onHandlesOnly_;
+    ImportPatch attributes_, first_, next_, open_, information_;
 };
 
 // While it lives, this test program is bound as scripts/bind binds setup.exe: the payload table

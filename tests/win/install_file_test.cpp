@@ -8,6 +8,7 @@
 #include <string>
 
 #include "base/process_win32.h"
+#include "install/held_folder.h"
 #include "install/install_file.h"
 #include "install/shell_ops.h"
 #include "tests/buffer_checks.h"
@@ -398,6 +399,71 @@ TEST_F(InstallFileTest, BadNamesAndFilesGiveAResultAndLoseNothing)
     EXPECT_EQ(InstallFile(longName.c_str(), false, true, false), kInstallNoFreeName);
     EXPECT_EQ(ReadTextFile(Dst(longName)), "long");
     EXPECT_EQ(CopiedAsNewFiles.Length(), 0);
+}
+
+namespace {
+
+// Puts another folder under the held folder's name by renaming its parent, at the moment the
+// path is opened to compare it with the handle: what Windows refuses while a folder below is
+// open, and Wine allows.
+std::string swapParent;
+ImportPatch* openPatch;
+
+HANDLE WINAPI SwapThenOpen(LPCSTR path, DWORD access, DWORD sharing, LPSECURITY_ATTRIBUTES security, DWORD disposition,
+                           DWORD flags, HANDLE model)
+{
+    if (access == FILE_READ_ATTRIBUTES && MoveFileA(swapParent.c_str(), (swapParent + " moved").c_str()))
+        MakeFolder(path);
+    return openPatch->Original<decltype(&CreateFileA)>()(path, access, sharing, security, disposition, flags, model);
+}
+
+}  // namespace
+
+// Check and act on one object: a held folder is a folder, no link on the path or on its handle,
+// still the one its path names, and cannot be renamed; it is removed only when empty. A file
+// is deleted through its own handle only when that handle shows a plain file.
+TEST(HeldFolder, ChecksWhatItHoldsAndDeletesThroughHandles)
+{
+    const std::string root = "C:\\zvtests\\held", folder = root + "\\parent\\Zevrin 2", file = folder + "\\a.lnk";
+    RemoveTree(root);
+    MakeFolder(folder);
+    WriteTextFile(file, "a link of ours");
+    HeldFolder held;
+    TextBuffer path;
+    path.AssignText(folder.c_str());
+    for (bool onHandlesOnly : {false, true}) {
+        ReparseMarks link({folder}, onHandlesOnly);
+        EXPECT_FALSE(held.Hold(path)) << (onHandlesOnly ? "marked on the handle" : "marked on the path");
+    }
+    {
+        ImportPatch patch("kernel32.dll", "CreateFileA", reinterpret_cast<void*>(SwapThenOpen));
+        openPatch = &patch;
+        swapParent = root + "\\parent";
+        EXPECT_FALSE(held.Hold(path)) << "another folder under the name";
+    }
+    EXPECT_TRUE(FolderExists(root + "\\parent moved\\Zevrin 2")) << "the swap did not happen";
+    RemoveTree(root + "\\parent");
+    ASSERT_TRUE(MoveFileA((root + "\\parent moved").c_str(), (root + "\\parent").c_str()));
+
+    ASSERT_TRUE(held.Hold(path, true));
+    EXPECT_FALSE(MoveFileA(folder.c_str(), (root + "\\renamed").c_str())) << "renamed while held";
+    {
+        ReparseMarks link({file}, true);
+        EXPECT_FALSE(DeleteCheckedFile(file.c_str()));
+    }
+    EXPECT_TRUE(FileExists(file));
+    EXPECT_FALSE(DeleteCheckedFile(folder.c_str())) << "a folder";
+    EXPECT_FALSE(held.RemoveIfEmpty());
+    EXPECT_TRUE(FolderExists(folder)) << "removed while it held a file";
+    EXPECT_TRUE(DeleteCheckedFile(file.c_str()));
+    EXPECT_FALSE(FileExists(file));
+    EXPECT_FALSE(DeleteCheckedFile(file.c_str())) << "nothing there";
+    ASSERT_TRUE(held.Hold(path));
+    EXPECT_FALSE(MoveFileA(folder.c_str(), (root + "\\renamed").c_str())) << "renamed while held to be written";
+    ASSERT_TRUE(held.Hold(path, true));
+    EXPECT_TRUE(held.RemoveIfEmpty());
+    EXPECT_FALSE(FolderExists(folder));
+    RemoveTree(root);
 }
 
 TEST(FileFinder, ContinuationAndKinds)

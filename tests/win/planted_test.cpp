@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string.h>
+
 #include <map>
 #include <string>
 
@@ -300,4 +302,107 @@ TEST_F(EndToEnd, LinksToFilesAreNeitherDeletedNorWrittenThrough)
     }
     EXPECT_EQ(ReadTextFile(kTarget + "\\license.txt"), "the user's file");
     EXPECT_NE(boxes.find("Not all files have been copied. Continue setup?"), std::string::npos) << boxes;
+}
+
+namespace {
+
+// Another process's move at the moment setup acts: the folder renamed with a Windows call and
+// a link to `elsewhere` planted under its name. Counts the tries and the renames that went
+// through.
+struct Swap {
+    std::string folder, elsewhere;
+    int tries = 0, done = 0;
+
+    void Try()
+    {
+        ++tries;
+        if (!MoveFileA(folder.c_str(), (folder + " moved").c_str())) return;
+        ++done;
+        FaultDrive("link \"" + elsewhere + "\" \"" + folder + "\"");
+    }
+};
+
+Swap* atSave;    // when a link is about to be made
+Swap* atDelete;  // when a file in the folder is opened to be deleted, or a deletion is asked for
+Swap* atMove;    // when the shell is asked to move a file
+ImportPatch *createPatch, *openPatch, *lookupPatch, *shellPatch;
+
+HRESULT WINAPI SwapThenCreate(REFCLSID id, LPUNKNOWN outer, DWORD context, REFIID wanted, LPVOID* object)
+{
+    if (atSave) atSave->Try();
+    return createPatch->Original<decltype(&CoCreateInstance)>()(id, outer, context, wanted, object);
+}
+
+HANDLE WINAPI SwapThenOpen(LPCSTR path, DWORD access, DWORD sharing, LPSECURITY_ATTRIBUTES security, DWORD disposition,
+                           DWORD flags, HANDLE model)
+{
+    const std::string inside = atDelete ? atDelete->folder + "\\" : "";
+    if (atDelete && (access & DELETE) && strlen(path) > inside.size() && _strnicmp(path, inside.c_str(), inside.size()) == 0)
+        atDelete->Try();
+    return openPatch->Original<decltype(&CreateFileA)>()(path, access, sharing, security, disposition, flags, model);
+}
+
+FARPROC WINAPI SwapThenLookUp(HMODULE module, LPCSTR name)
+{
+    if (atDelete && HIWORD(name) && strcmp(name, "NtSetInformationFile") == 0) atDelete->Try();
+    return lookupPatch->Original<decltype(&GetProcAddress)>()(module, name);
+}
+
+int WINAPI SwapThenOperate(LPSHFILEOPSTRUCTA operation)
+{
+    if (atMove && operation->wFunc == FO_MOVE) atMove->Try();
+    return shellPatch->Original<decltype(&SHFileOperationA)>()(operation);
+}
+
+}  // namespace
+
+// Each act setup takes in a folder another process may write (a link saved or deleted, the Start
+// Menu folder removed, a file moved into Backup, the obsolete file deleted) meets that folder
+// swapped for a link at that very moment: the folder is held, the rename fails, and nothing
+// where the link would point changes. The control: unheld, the same rename goes through, and a
+// delete by path then takes a file of the user's elsewhere.
+TEST_F(EndToEnd, AFolderSwappedForALinkAsSetupActsChangesNothingElsewhere)
+{
+    const std::string elsewhere = kRoot + "\\elsewhere", menu = programs_ + "\\Zevrin 2";
+    MakeFolder(elsewhere);
+    for (const char* name : {"Zevrin.lnk", "Help.lnk", "Uninstall.lnk", "System.zvl", "type cat file.txt"})
+        WriteTextFile(elsewhere + "\\" + name, "the user's");
+    WriteTextFile(kSource + "\\" + names::kObsoleteSourceFile, "obsolete");
+    const auto before = ReadTree(elsewhere);
+    LinkRemover removeMenu{menu}, removeBackup{kTarget + "\\Backup"}, removeSource{kSource};
+    ImportPatch create("ole32.dll", "CoCreateInstance", reinterpret_cast<void*>(SwapThenCreate));
+    ImportPatch open("kernel32.dll", "CreateFileA", reinterpret_cast<void*>(SwapThenOpen));
+    ImportPatch lookup("kernel32.dll", "GetProcAddress", reinterpret_cast<void*>(SwapThenLookUp));
+    ImportPatch shell("shell32.dll", "SHFileOperationA", reinterpret_cast<void*>(SwapThenOperate));
+    createPatch = &create, openPatch = &open, lookupPatch = &lookup, shellPatch = &shell;
+
+    Swap saves{menu, elsewhere}, obsolete{kSource, elsewhere};
+    atSave = &saves, atDelete = &obsolete;
+    EXPECT_TRUE(InstallHere(kSource, kTarget));
+    Swap deletes{menu, elsewhere};
+    atSave = nullptr, atDelete = &deletes;
+    UninstallHere(kTarget);
+    EXPECT_FALSE(FolderExists(menu)) << "removed once empty";
+    WriteTextFile(kTarget + "\\System.zvl", "; my own system macros\n", 130000000000000000ULL);
+    Swap moves{kTarget + "\\Backup", elsewhere};
+    atDelete = nullptr, atMove = &moves;
+    std::string boxes;
+    InstallHere(kSource, kTarget, &boxes);
+    atMove = nullptr;
+    for (const Swap* swap : {&saves, &obsolete, &deletes, &moves}) {
+        EXPECT_GT(swap->tries, 0) << swap->folder;
+        EXPECT_EQ(swap->done, 0) << swap->folder << " renamed while setup acted in it";
+    }
+    EXPECT_EQ(ReadTree(elsewhere), before);
+    EXPECT_EQ(ReadTextFile(kTarget + "\\Backup\\System.zvl"), "; my own system macros\n") << boxes;
+
+    // The control: unheld, a folder is swapped, and a delete by path goes through the link.
+    const std::string folder = kRoot + "\\unheld";
+    MakeFolder(folder);
+    Swap unheld{folder, elsewhere};
+    LinkRemover removeUnheld{folder};
+    unheld.Try();
+    EXPECT_EQ(unheld.done, 1);
+    DeleteFileA((folder + "\\Help.lnk").c_str());
+    EXPECT_FALSE(FileExists(elsewhere + "\\Help.lnk")) << "deleted through the link";
 }

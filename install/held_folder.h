@@ -1,0 +1,36 @@
+#pragma once
+// Checks and acts on one object. Between a check by path and an act by path, any process of the
+// user's can rename a folder and put a link in its place; setup, running as administrator,
+// would then write or delete wherever that link points. So a folder setup writes into or
+// deletes from is held open, without FILE_SHARE_DELETE, from its check to its last act: nobody
+// can rename or replace it meanwhile. A file setup deletes is deleted through a handle of its
+// own, opened on the file itself (a link, not what it points to) and checked first.
+#include <windows.h>
+
+class TextBuffer;
+
+class HeldFolder {
+public:
+    HeldFolder() = default;
+    ~HeldFolder() { Release(); }
+    HeldFolder(const HeldFolder&) = delete;
+    HeldFolder& operator=(const HeldFolder&) = delete;
+
+    // Opens the folder and checks what was opened and the path both: a folder, no reparse
+    // point, and the path still naming the object held (Windows shows a link on the handle;
+    // Wine opens a link's target and shows the link on the path only). False, with nothing
+    // held, when any check fails. With `toRemove` the handle may delete the folder; Wine's
+    // searches cannot then open the folder, and a current folder cannot be held so.
+    bool Hold(const TextBuffer& folder, bool toRemove = false);
+    // Removes a folder held to be removed through its handle when it is empty, and lets it go;
+    // true when it was removed.
+    bool RemoveIfEmpty();
+    void Release();
+
+private:
+    HANDLE handle_ = INVALID_HANDLE_VALUE;
+};
+
+// Deletes a plain file through its own handle; false, deleting nothing, when the path names a
+// reparse point, a folder or nothing, or the delete failed.
+bool DeleteCheckedFile(const char* path);
