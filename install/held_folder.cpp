@@ -17,18 +17,23 @@ HANDLE OpenItself(const char* path, DWORD access, DWORD sharing)
                        nullptr);
 }
 
-// Marks the object behind the handle for deletion when the handle closes. NtSetInformationFile
-// with FileDispositionInformation is there from NT 3.1 on (SetFileInformationByHandle only from
-// Vista); where it is missing, so are links, and the caller deletes by path.
-bool DeleteOnClose(HANDLE handle)
+// Changes the object behind the handle itself. NtSetInformationFile is there from NT 3.1 on
+// (SetFileInformationByHandle only from Vista); where it is missing, so are links.
+bool SetInformation(HANDLE handle, void* information, ULONG length, int kind)
 {
-    typedef LONG(WINAPI * SetInformation)(HANDLE, void* status, void* information, ULONG length, int kind);
-    const auto set = reinterpret_cast<SetInformation>(
+    typedef LONG(WINAPI * Set)(HANDLE, void* status, void* information, ULONG length, int kind);
+    const auto set = reinterpret_cast<Set>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtSetInformationFile")));
     void* status[2];
+    return set && set(handle, status, information, length, kind) == 0;
+}
+
+// Marks the object behind the handle for deletion when the handle closes.
+bool DeleteOnClose(HANDLE handle)
+{
     BOOLEAN remove = TRUE;
     const int kFileDispositionInformation = 13;
-    return set && set(handle, status, &remove, sizeof remove, kFileDispositionInformation) == 0;
+    return SetInformation(handle, &remove, sizeof remove, kFileDispositionInformation);
 }
 
 }  // namespace
@@ -75,4 +80,26 @@ bool DeleteCheckedFile(const char* path)
                          DeleteOnClose(file);
     if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
     return deleted;
+}
+
+bool DropReadOnlyChecked(const char* path)
+{
+    HANDLE file = OpenItself(path, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+    BY_HANDLE_FILE_INFORMATION info;
+    bool dropped = false;
+    if (Identity(file, info) && (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT |
+                                                          FILE_ATTRIBUTE_READONLY)) == FILE_ATTRIBUTE_READONLY) {
+        // FILE_BASIC_INFORMATION: four times (zero: unchanged), then the attributes, of which
+        // none at all would also read as "unchanged".
+        struct {
+            LARGE_INTEGER times[4];
+            ULONG attributes;
+        } basic = {};
+        basic.attributes = (info.dwFileAttributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY)) ?: FILE_ATTRIBUTE_NORMAL;
+        const int kFileBasicInformation = 4;
+        dropped = SetInformation(file, &basic, sizeof basic, kFileBasicInformation);
+    }
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    return dropped;
 }

@@ -34,3 +34,7 @@ private:
 // Deletes a plain file through its own handle; false, deleting nothing, when the path names a
 // reparse point, a folder or nothing, or the delete failed.
 bool DeleteCheckedFile(const char* path);
+
+// Drops the read-only mark of a plain file through a handle of its own, checked as above; a
+// link's attributes are left as they are. True when the mark was dropped.
+bool DropReadOnlyChecked(const char* path);

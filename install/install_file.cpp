@@ -192,17 +192,6 @@ int CheckCopy(int copied, const TextBuffer& source, const TextBuffer& file, cons
 
 void AddToList(TextBuffer& list, const char* name) { list.AppendText(name).AppendText("\r\n"); }
 
-// Drops the read-only mark that a file the row wrote brought from its media (a CD, a
-// write-protected share, an archive that keeps the marks): the product could not save into it,
-// nor a reinstall replace it. A link is not ours to change.
-void DropReadOnly(const char* path)
-{
-    const DWORD attributes = GetFileAttributesA(path);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
-        !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
-        SetFileAttributesA(path, (attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY)) ?: FILE_ATTRIBUTE_NORMAL);
-}
-
 // Visits the destination's path of each name the pattern matches in the source folder, until
 // the visit returns false; false when it did.
 bool ForEachMatch(const char* pattern, bool (*visit)(const char* installed))
@@ -226,13 +215,18 @@ bool ForEachMatch(const char* pattern, bool (*visit)(const char* installed))
     return !stopped;
 }
 
-// The one file a single row wrote (`file`), or for a wildcard row the destination's file of
-// each name the pattern matches.
+// Drops the read-only mark that the file a single row wrote (`file`), or for a wildcard row the
+// destination's file of each name the pattern matches, brought from its media (a CD, a
+// write-protected share, an archive that keeps the marks): the product could not save into it,
+// nor a reinstall replace it. A link is not ours to change.
 void DropReadOnlyOfRow(const TextBuffer& file, const char* pattern)
 {
-    if (file.Length() > 0) return DropReadOnly(file.Data());
+    if (file.Length() > 0) {
+        DropReadOnlyChecked(file.Data());
+        return;
+    }
     ForEachMatch(pattern, [](const char* installed) {
-        DropReadOnly(installed);
+        DropReadOnlyChecked(installed);
         return true;
     });
 }
@@ -333,7 +327,8 @@ int InstallFile(const char* name, bool backupOld, bool copyAsNew, bool skipIfPre
     if (backupFile.Length() > 0) {
         // The new file did not arrive: the user's own goes back in its place rather than
         // leaving the name empty. Should that fail too, it stays in Backup, as listed.
-        if (copied == 0 || !MoveFileA(backupFile.Data(), destination.Data())) AddToList(ReplacedFiles, name);
+        if (copied == 0 || ShellCopyList(backupFile, destination, FO_MOVE, false, true, false, true) != 0)
+            AddToList(ReplacedFiles, name);
     }
     SetForegroundWindow(CurrentDialog);
     WaitAndPump(0);
