@@ -230,6 +230,18 @@ def try_native(m, native, log):
     return None
 
 
+def bind_copy(tree, build, log):
+    """The bound copy of the mutant's setup.exe that the tests of a bound release install, as
+    the test command's release check leaves it."""
+    bound = os.path.join(build, "bound", "setup.exe")
+    os.makedirs(os.path.dirname(bound), exist_ok=True)
+    if os.path.exists(bound):
+        os.remove(bound)
+    code, _ = run([os.path.join(tree, "scripts", "bind"), os.path.join(build, "setup.exe"),
+                   os.path.join(build, "demo", "source"), bound], 120, log)
+    return code
+
+
 def try_mutant(m, tree, build, timeout, log, limits=None, native=None):
     """Returns (verdict, detail): killed / survived / timed out / did not build / not applied."""
     path = os.path.join(tree, m.path)
@@ -246,6 +258,8 @@ def try_mutant(m, tree, build, timeout, log, limits=None, native=None):
         if verdict:
             return verdict
         code, out = run(["cmake", "--build", build, "-j", str(os.cpu_count() or 2)], 1800, log)
+        if code == 0:
+            code = bind_copy(tree, build, log)
         if code != 0:
             # The checks of every link (scripts/check-artefact) are tests too: a mark lost or
             # the budget passed fails the build on purpose.
