@@ -230,6 +230,20 @@ def try_native(m, native, log):
     return None
 
 
+def tidy_drive(drive, known):
+    """Removes what a mutant left at the top of the prefix's C: drive (a folder installed into
+    the root, say), which would fail the next mutant's tests for a fault not its own."""
+    import shutil
+    if not drive:
+        return
+    for name in set(os.listdir(drive)) - known:
+        path = os.path.join(drive, name)
+        if os.path.isdir(path) and not os.path.islink(path):
+            shutil.rmtree(path, ignore_errors=True)
+        else:
+            os.remove(path)
+
+
 def bind_copy(tree, build, log):
     """The bound copy of the mutant's setup.exe that the tests of a bound release install, as
     the test command's release check leaves it."""
@@ -298,6 +312,7 @@ def main():
     parser.add_argument("--no-curated", action="store_true")
     parser.add_argument("--only", nargs="*", help="run only the mutants whose id contains one of these")
     parser.add_argument("--timeout", type=int, default=600, help="seconds for one test program at most")
+    parser.add_argument("--drive", help="the Wine prefix's C: drive, tidied after each mutant")
     parser.add_argument("--native", help="the scratch copy's native build folder (sanitizers)")
     parser.add_argument("--baseline", help="ctest's log of the unmutated run: each program's limit is five times its time")
     parser.add_argument("--dry-run", action="store_true", help="print the mutants without running them")
@@ -334,12 +349,14 @@ def main():
 
     log_path = os.path.join(args.build, "mutate.log")
     limits = baseline_limits(args.baseline, 60)
+    known = set(os.listdir(args.drive)) if args.drive else set()
     tally = {}
     curated_ids = {m.ident for m in curated}
     with open(log_path, "w") as log:
         for index, m in enumerate(mutants, 1):
             started = time.time()
             verdict, detail = try_mutant(m, args.tree, args.build, args.timeout, log, limits, args.native)
+            tidy_drive(args.drive, known)
             kind = "curated" if m.ident in curated_ids else "operator"
             tally.setdefault(kind, {}).setdefault(verdict, 0)
             tally[kind][verdict] += 1
