@@ -307,20 +307,31 @@ TEST_F(EndToEnd, LinksToFilesAreNeitherDeletedNorWrittenThrough)
 namespace {
 
 // Another process's move at the moment setup acts: the folder renamed with a Windows call and
-// a link to `elsewhere` planted under its name, at each of the first `acts` moments (later ones
-// belong to acts elsewhere). Counts the tries and the renames that went through.
+// a link to `elsewhere` planted under its name, at each of its `acts` moments; the moments after
+// those belong to the next swap's folder. Counts the tries and the renames that went through,
+// and puts a swapped folder back at the end.
 struct Swap {
     std::string folder, elsewhere;
     int acts;
+    Swap* next = nullptr;
     int tries = 0, done = 0;
 
+    ~Swap()
+    {
+        if (!done) return;
+        FaultDrive("unlink \"" + folder + "\"");
+        MoveFileA((folder + " moved").c_str(), folder.c_str());
+    }
+    // The swap whose moment comes next, or null.
+    Swap* Current() { return tries < acts ? this : next ? next->Current() : nullptr; }
     void Try()
     {
-        if (tries == acts) return;
-        ++tries;
-        if (!MoveFileA(folder.c_str(), (folder + " moved").c_str())) return;
-        ++done;
-        FaultDrive("link \"" + elsewhere + "\" \"" + folder + "\"");
+        Swap* swap = Current();
+        if (!swap) return;
+        ++swap->tries;
+        if (!MoveFileA(swap->folder.c_str(), (swap->folder + " moved").c_str())) return;
+        ++swap->done;
+        FaultDrive("link \"" + swap->elsewhere + "\" \"" + swap->folder + "\"");
     }
 };
 
@@ -338,9 +349,10 @@ HRESULT WINAPI SwapThenCreate(REFCLSID id, LPUNKNOWN outer, DWORD context, REFII
 HANDLE WINAPI SwapThenOpen(LPCSTR path, DWORD access, DWORD sharing, LPSECURITY_ATTRIBUTES security, DWORD disposition,
                            DWORD flags, HANDLE model)
 {
-    const std::string inside = atDelete ? atDelete->folder + "\\" : "";
-    if (atDelete && (access & DELETE) && strlen(path) > inside.size() && _strnicmp(path, inside.c_str(), inside.size()) == 0)
-        atDelete->Try();
+    Swap* current = atDelete ? atDelete->Current() : nullptr;
+    const std::string inside = current ? current->folder + "\\" : "";
+    if (current && (access & DELETE) && strlen(path) > inside.size() && _strnicmp(path, inside.c_str(), inside.size()) == 0)
+        current->Try();
     return openPatch->Original<decltype(&CreateFileA)>()(path, access, sharing, security, disposition, flags, model);
 }
 
@@ -384,12 +396,15 @@ TEST_F(EndToEnd, AFolderSwappedForALinkAsSetupActsChangesNothingElsewhere)
     ImportPatch shell("shell32.dll", "SHFileOperationA", reinterpret_cast<void*>(SwapThenOperate));
     createPatch = &create, openPatch = &open, lookupPatch = &lookup, shellPatch = &shell;
 
-    // Three links saved in the Start Menu folder (then the StartUp link, elsewhere); the obsolete
-    // file opened and deleted; three links deleted and the folder removed.
-    Swap saves{menu, elsewhere, 3}, obsolete{kSource, elsewhere, 2};
+    // Three links saved in the Start Menu folder, then one in the StartUp folder; the obsolete
+    // file opened and deleted; three links deleted and the folder removed, then the StartUp link
+    // opened and deleted.
+    Swap saves{menu, elsewhere, 3}, startupSave{startup_, elsewhere, 1}, obsolete{kSource, elsewhere, 2};
+    saves.next = &startupSave;
     atSave = &saves, atDelete = &obsolete;
     EXPECT_TRUE(InstallHere(kSource, kTarget));
-    Swap deletes{menu, elsewhere, 7};
+    Swap deletes{menu, elsewhere, 7}, startupDelete{startup_, elsewhere, 2};
+    deletes.next = &startupDelete;
     atSave = nullptr, atDelete = &deletes;
     UninstallHere(kTarget);
     EXPECT_FALSE(FolderExists(menu)) << "removed once empty";
@@ -399,7 +414,7 @@ TEST_F(EndToEnd, AFolderSwappedForALinkAsSetupActsChangesNothingElsewhere)
     std::string boxes;
     InstallHere(kSource, kTarget, &boxes);
     atMove = nullptr;
-    for (const Swap* swap : {&saves, &obsolete, &deletes, &moves}) {
+    for (const Swap* swap : {&saves, &startupSave, &obsolete, &deletes, &startupDelete, &moves}) {
         EXPECT_EQ(swap->tries, swap->acts) << swap->folder;
         EXPECT_EQ(swap->done, 0) << swap->folder << " renamed while setup acted in it";
     }
@@ -410,7 +425,6 @@ TEST_F(EndToEnd, AFolderSwappedForALinkAsSetupActsChangesNothingElsewhere)
     const std::string folder = kRoot + "\\unheld";
     MakeFolder(folder);
     Swap unheld{folder, elsewhere, 1};
-    LinkRemover removeUnheld{folder};
     unheld.Try();
     EXPECT_EQ(unheld.done, 1);
     DeleteFileA((folder + "\\Help.lnk").c_str());
