@@ -154,7 +154,8 @@ namespace {
 DWORD GuardOffset()
 {
     const std::string map = ReadTextFile(SETUP_MAP);
-    const size_t name = map.find("__stack_chk_guard\n");
+    // The symbol itself, not the x86-64 code's pointer to it (".refptr.__stack_chk_guard").
+    const size_t name = map.find(" __stack_chk_guard\n");
     const size_t at = name == std::string::npos ? name : map.rfind("0x", name);
     if (at == std::string::npos) return 0;
     const unsigned long long address = strtoull(map.c_str() + at, nullptr, 16);
