@@ -222,14 +222,20 @@ TEST_F(EndToEnd, SecondInstallReportsReplacedAndCopiedAsNewFiles)
     const std::vector<std::pair<int, bool>> quiet = {{IDC_START_PRODUCT, false}};
     ASSERT_NO_FATAL_FAILURE(InstallThenChangeTwoLists());
     const std::string samples = ReadTextFile(kTarget + "\\Samples2.zvl");
+    // The third macro list changed too, and the recorder's settings, which are the user's.
+    WriteTextFile(kTarget + "\\Convert old macros.zvl", "; my conversions\n", 130000000000000000ULL);
+    WriteTextFile(kTarget + "\\zvrecwin.txt", "my recorder windows", 130000000000000000ULL);
 
     const Outcome outcome = Install(kTarget, {}, true, quiet);
     EXPECT_EQ(outcome.exitCode, 0);
     ASSERT_EQ(outcome.boxes.size(), 1u) << BoxTexts(outcome.boxes);
     EXPECT_EQ(outcome.boxes[0].caption, "Info");
     EXPECT_EQ(outcome.boxes[0].text,
-              "Following files have been replaced (old files moved to Backup folder):\r\nSystem.zvl\r\n\r\n"
+              "Following files have been replaced (old files moved to Backup folder):\r\nSystem.zvl\r\n"
+              "Convert old macros.zvl\r\n\r\n"
               "Following new files have been copied as \"Copy of...\":\r\nList.zvl\r\n");
+    EXPECT_EQ(ReadTextFile(kTarget + "\\Backup\\Convert old macros.zvl"), "; my conversions\n");
+    EXPECT_EQ(ReadTextFile(kTarget + "\\zvrecwin.txt"), "my recorder windows") << "never replaced";
     EXPECT_EQ(ReadTextFile(kTarget + "\\Backup\\System.zvl"), "; my own system macros\n");
     EXPECT_EQ(ReadTextFile(kTarget + "\\System.zvl"), ReadTextFile(kSource + "\\System.zvl"));
     EXPECT_EQ(ReadTextFile(kTarget + "\\List.zvl"), "; my list\n");
@@ -356,8 +362,15 @@ TEST_F(EndToEnd, ATypedTrailingBackslashIsNeverDoubled)
 
 TEST_F(EndToEnd, AFlaggedRowAsksWhetherToContinue)
 {
-    DeleteFileA((kSource + "\\winapiZV.txt").c_str());
     const std::vector<std::pair<int, bool>> quiet = {{IDC_START_PRODUCT, false}};
+    // The recorder's settings are the one row whose failure is never asked about.
+    DeleteFileA((kSource + "\\zvrecwin.txt").c_str());
+    const Outcome ignored = Install(kRoot + "\\Other", {IDNO}, true, quiet);
+    EXPECT_EQ(ignored.last, SetupSession::Exited) << BoxTexts(ignored.boxes);
+    for (const MessageBoxSeen& box : ignored.boxes) EXPECT_NE(box.caption, "Warning");
+    RemoveProductKeys();
+
+    DeleteFileA((kSource + "\\winapiZV.txt").c_str());
     Outcome no = Install(kTarget, {IDNO}, true, quiet);
     ASSERT_FALSE(no.boxes.empty());
     EXPECT_EQ(no.boxes.back().caption, "Warning");
