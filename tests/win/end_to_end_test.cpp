@@ -210,11 +210,14 @@ TEST_F(EndToEnd, NtFourCopiesItsTwoLibraries)
               ERROR_SUCCESS);
     RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>("nt40"), 5);
     RegCloseKey(key);
+    // One of them there already, as the system's own: left as it is.
+    MakeFolder(kTarget);
+    WriteTextFile(kTarget + "\\psapi.dll", "the system's psapi", 130000000000000000ULL);
     const Outcome outcome = Install(kTarget, {}, true, {{IDC_START_PRODUCT, false}});
     SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\setup.exe");
     EXPECT_EQ(outcome.exitCode, 0);
     EXPECT_TRUE(FileExists(kTarget + "\\pdh.dll"));
-    EXPECT_TRUE(FileExists(kTarget + "\\psapi.dll"));
+    EXPECT_EQ(ReadTextFile(kTarget + "\\psapi.dll"), "the system's psapi");
 }
 
 TEST_F(EndToEnd, SecondInstallReportsReplacedAndCopiedAsNewFiles)

@@ -224,6 +224,8 @@ TEST_F(Faults, APayloadFileThatVanishesOrCannotBeRead)
     const InstallOutcome missing = RunIntoFault();
     EXPECT_EQ(missing.last, SetupSession::Ready) << BoxTexts(missing.boxes);
     EXPECT_EQ(ReadTextFile(kTarget + "\\zvcl.exe"), before_["zvcl.exe"]) << "the earlier file stays whole";
+    EXPECT_EQ(CountCaption(missing, "Info") + CountCaption(missing, "Warning"), 0) << BoxTexts(missing.boxes);
+    EXPECT_FALSE(FileExists(kTarget + "\\Backup")) << "stopped before the macro lists";
     CopyFileA((std::string(DEMO_SOURCE) + "\\zvcl.exe").c_str(), (kSource + "\\zvcl.exe").c_str(), FALSE);
 
     // A flag row whose file (a new version) another program holds: the question, and No stops.
