@@ -349,6 +349,14 @@ TEST_F(EndToEnd, StopPaths)
         << BoxTexts(row1.boxes);
     EXPECT_EQ(row1.last, SetupSession::Ready);
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, names::kListClass));
+
+    // The last row, a stop row: no question, no registry entries.
+    CopyFileA((std::string(DEMO_SOURCE) + "\\zvhook20.dll").c_str(), (kSource + "\\zvhook20.dll").c_str(), FALSE);
+    DeleteFileA((kSource + "\\pcrepattern.html").c_str());
+    Outcome last = Install(kTarget, {IDYES}, true, {{IDC_START_PRODUCT, false}});
+    EXPECT_EQ(last.last, SetupSession::Ready) << BoxTexts(last.boxes);
+    for (const MessageBoxSeen& box : last.boxes) EXPECT_NE(box.caption, "Warning");
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, names::kListClass));
 }
 
 TEST_F(EndToEnd, ATypedTrailingBackslashIsNeverDoubled)
