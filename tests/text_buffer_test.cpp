@@ -292,6 +292,8 @@ TEST(TextBuffer, CopyPart)
     EXPECT_EQ(Bytes(dst), "xbc");
     dst.CopyPart(src, 3, 1, true);  // empty part with append: unchanged
     EXPECT_EQ(Bytes(dst), "xbc");
+    dst.CopyPart(src, 1, 0, false);  // a count of zero: nothing, not the rest
+    EXPECT_EQ(Bytes(dst), "");
     EXPECT_TRUE(Terminated(dst));
 }
 

@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "base/process_win32.h"
 #include "res/resource.h"
 #include "tests/buffer_checks.h"
 
@@ -93,4 +94,17 @@ TEST(ReadWindowText, BothWaysReadTheWholeText)
     DestroyWindow(edit);
 
     EXPECT_EQ(b.ReadWindowText(edit, false), 0);  // a window that is gone reads as empty
+}
+
+// The grow-and-retry call: a need that grows again after the larger offer gives the empty text,
+// never a cut one.
+TEST(FillFromSystem, ANeedThatGrowsAgainGivesTheEmptyText)
+{
+    TextBuffer target;
+    target.AssignText("earlier");
+    FillFromSystem(target, [](char* area, DWORD room, const void*) -> DWORD {
+        area[0] = 'x';
+        return room + 10;
+    });
+    EXPECT_EQ(target.Length(), 0);
 }
