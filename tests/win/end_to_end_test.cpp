@@ -228,6 +228,8 @@ TEST_F(EndToEnd, SecondInstallReportsReplacedAndCopiedAsNewFiles)
     // The third macro list changed too, and the recorder's settings, which are the user's.
     WriteTextFile(kTarget + "\\Convert old macros.zvl", "; my conversions\n", 130000000000000000ULL);
     WriteTextFile(kTarget + "\\zvrecwin.txt", "my recorder windows", 130000000000000000ULL);
+    // A row without a policy: its file is simply replaced.
+    WriteTextFile(kTarget + "\\Form Notes.txt", "changed notes", 130000000000000000ULL);
 
     const Outcome outcome = Install(kTarget, {}, true, quiet);
     EXPECT_EQ(outcome.exitCode, 0);
@@ -239,6 +241,8 @@ TEST_F(EndToEnd, SecondInstallReportsReplacedAndCopiedAsNewFiles)
               "Following new files have been copied as \"Copy of...\":\r\nList.zvl\r\n");
     EXPECT_EQ(ReadTextFile(kTarget + "\\Backup\\Convert old macros.zvl"), "; my conversions\n");
     EXPECT_EQ(ReadTextFile(kTarget + "\\zvrecwin.txt"), "my recorder windows") << "never replaced";
+    EXPECT_EQ(ReadTextFile(kTarget + "\\Form Notes.txt"), ReadTextFile(kSource + "\\Form Notes.txt"));
+    EXPECT_FALSE(FileExists(kTarget + "\\Backup\\Form Notes.txt"));
     EXPECT_EQ(ReadTextFile(kTarget + "\\Backup\\System.zvl"), "; my own system macros\n");
     EXPECT_EQ(ReadTextFile(kTarget + "\\System.zvl"), ReadTextFile(kSource + "\\System.zvl"));
     EXPECT_EQ(ReadTextFile(kTarget + "\\List.zvl"), "; my list\n");
