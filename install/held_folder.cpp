@@ -17,6 +17,19 @@ HANDLE OpenItself(const char* path, DWORD access, DWORD sharing)
                        nullptr);
 }
 
+// Opens a plain file itself (a link, not what it points to) with `access`, sharing everything,
+// and reads its information; INVALID_HANDLE_VALUE, with nothing open, when the path names
+// nothing, a folder or a reparse point. A link to a folder opens, under Wine, as the folder it
+// points to: refused as a folder.
+HANDLE OpenPlainFile(const char* path, DWORD access, BY_HANDLE_FILE_INFORMATION& info)
+{
+    HANDLE file = OpenItself(path, access | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+    if (Identity(file, info) && !(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
+        return file;
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    return INVALID_HANDLE_VALUE;
+}
+
 // Changes the object behind the handle itself. NtSetInformationFile is there from NT 3.1 on
 // (SetFileInformationByHandle only from Vista); where it is missing, so are links.
 bool SetInformation(HANDLE handle, void* information, ULONG length, int kind)
@@ -72,24 +85,21 @@ void HeldFolder::Release()
 
 bool DeleteCheckedFile(const char* path)
 {
-    HANDLE file = OpenItself(path, DELETE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
     BY_HANDLE_FILE_INFORMATION info;
-    // A link to a folder opens, under Wine, as the folder it points to: refused as a folder.
-    const bool deleted = Identity(file, info) &&
-                         !(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) &&
-                         DeleteOnClose(file);
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    HANDLE file = OpenPlainFile(path, DELETE, info);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    const bool deleted = DeleteOnClose(file);
+    CloseHandle(file);
     return deleted;
 }
 
 bool DropReadOnlyChecked(const char* path)
 {
-    HANDLE file = OpenItself(path, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
     BY_HANDLE_FILE_INFORMATION info;
+    HANDLE file = OpenPlainFile(path, FILE_WRITE_ATTRIBUTES, info);
+    if (file == INVALID_HANDLE_VALUE) return false;
     bool dropped = false;
-    if (Identity(file, info) && (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT |
-                                                          FILE_ATTRIBUTE_READONLY)) == FILE_ATTRIBUTE_READONLY) {
+    if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) {
         // FILE_BASIC_INFORMATION: four times (zero: unchanged), then the attributes, of which
         // none at all would also read as "unchanged".
         struct {
@@ -100,6 +110,6 @@ bool DropReadOnlyChecked(const char* path)
         const int kFileBasicInformation = 4;
         dropped = SetInformation(file, &basic, sizeof basic, kFileBasicInformation);
     }
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    CloseHandle(file);
     return dropped;
 }
