@@ -75,6 +75,16 @@ LRESULT CALLBACK DialogStandIn(HWND window, UINT message, WPARAM wParam, LPARAM 
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
+// The last cursor the code under test set: the one a user sees until the pointer moves.
+ImportPatch* cursorPatch;
+HCURSOR cursorSet;
+
+HCURSOR WINAPI RecordCursor(HCURSOR cursor)
+{
+    cursorSet = cursor;
+    return cursorPatch->Original<decltype(&SetCursor)>()(cursor);
+}
+
 class ClosingTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -109,10 +119,13 @@ TEST_F(ClosingTest, ProductThatClosesPromptly)
     StandIn product, earlier;
     ASSERT_TRUE(product.Start(PRODUCT_STANDIN, "product", "V --delay=300"));
     ASSERT_TRUE(earlier.Start(EARLIER_STANDIN, "earlier", ""));
+    ImportPatch cursor("user32.dll", "SetCursor", reinterpret_cast<void*>(RecordCursor));
+    cursorPatch = &cursor, cursorSet = nullptr;
     const ULONGLONG start = Now();
     CloseRunningProduct();
     const ULONGLONG end = Now();
     EXPECT_EQ(Caption(), "Closing Zevrin");
+    EXPECT_EQ(cursorSet, LoadCursorA(nullptr, IDC_WAIT)) << "the wait cursor while the product closes";
     EXPECT_EQ(product.process.WaitExit(5000), 0);
 
     const std::string log = ReadLog(product.log);
