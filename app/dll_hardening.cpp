@@ -2,16 +2,45 @@
 
 #include <windows.h>
 
+#include "base/platform.h"
+
+namespace {
+
+// The DLLs that windows, COM, the shell's file operations and its links load by name after
+// start-up, and which are not among the system's known DLLs (always taken from the system
+// folder) on every Windows from XP to 7. A name missing on one Windows fails to load and costs
+// nothing.
+const char* const kLoadedLater[] = {"uxtheme.dll", "dwmapi.dll",  "version.dll",  "userenv.dll", "profapi.dll",
+                                    "propsys.dll", "cryptbase.dll", "apphelp.dll", "ntmarta.dll", "setupapi.dll",
+                                    "oleacc.dll",  "clbcatq.dll", "comres.dll",   "linkinfo.dll", "ntshrui.dll"};
+
+// Loads each of them now by its full path in the system folder, so that the later loads by
+// name find it loaded. Searched from the system folder too, so are the DLLs each one imports.
+void LoadFromSystemFolder()
+{
+    char path[MAX_PATH + 16];
+    const UINT length = GetSystemDirectoryA(path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return;
+    path[length] = '\\';
+    for (const char* name : kLoadedLater) {
+        lstrcpynA(path + length + 1, name, 16);
+        LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    }
+}
+
+}  // namespace
+
 void RestrictDllSearchPath()
 {
-    // SetDefaultDllDirectories came with Windows 8 (and KB2533623 on 7); older systems lack it,
-    // so it is looked up rather than imported.
+    // SetDefaultDllDirectories came with Windows 8 (and KB2533623 on 7); SetDllDirectoryA with
+    // XP SP1. Both are looked up rather than imported, which NT 4 to XP would refuse to load.
     typedef BOOL(WINAPI * SetDefaultDllDirectoriesFunction)(DWORD);
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFunction>(
-        reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
-    if (setDefault) setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
-    // An empty string removes the current directory from the search order where the call above
-    // is missing.
-    SetDllDirectoryA("");
+    typedef BOOL(WINAPI * SetDllDirectoryFunction)(LPCSTR);
+    auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFunction>(SystemFunction("SetDefaultDllDirectories"));
+    if (setDefault && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) return;
+    // Without it the folder setup.exe runs from stays first in the search whatever else is
+    // said; an empty string takes the current directory out of it where the call exists.
+    auto setDirectory = reinterpret_cast<SetDllDirectoryFunction>(SystemFunction("SetDllDirectoryA"));
+    if (setDirectory) setDirectory("");
+    LoadFromSystemFolder();
 }

@@ -76,11 +76,20 @@ extern "C" __attribute__((externally_visible)) int atexit(void (*)(void)) { retu
 // The stack protector's canary and its failure, our own rather than the runtime's, whose seed
 // is set by start-up code this program does not run. A frame found smashed ends the process at
 // once with the code Windows gives such a failure: nothing of the program's, nor its DLLs'
-// detach code, runs again on a stack that may be the attacker's.
+// detach code, runs again on a stack that may be the attacker's. Where Windows has the
+// fail-fast interrupt (8 and later say so through IsProcessorFeaturePresent, which NT 4 and 95
+// lack and so is looked up), the process ends through it, which runs no handler at all and is
+// recorded by Windows Error Reporting; elsewhere it is terminated with the same code.
 extern "C" {
 __attribute__((externally_visible)) uintptr_t __stack_chk_guard;
 __attribute__((externally_visible, noreturn)) void __stack_chk_fail()
 {
+    typedef BOOL(WINAPI * FeaturePresent)(DWORD);
+    const auto present = reinterpret_cast<FeaturePresent>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "IsProcessorFeaturePresent")));
+    const DWORD kFastFailAvailable = 23;        // PF_FASTFAIL_AVAILABLE
+    const uintptr_t kStackCookieFailure = 2;   // FAST_FAIL_STACK_COOKIE_CHECK_FAILURE
+    if (present && present(kFastFailAvailable)) __asm__ volatile("int $0x29" : : "c"(kStackCookieFailure) : "memory");
     // The pseudo-handle of this process, as GetCurrentProcess returns it.
     TerminateProcess(reinterpret_cast<HANDLE>(-1), STATUS_STACK_BUFFER_OVERRUN);
     __builtin_trap();
@@ -91,11 +100,18 @@ __attribute__((externally_visible, noreturn)) void __stack_chk_fail()
 // kilobytes the program does not use: it needs no static constructors (every process-wide
 // object is constant-initialised), no exceptions and no arguments parsed by the runtime, and it
 // reaches the C runtime only through msvcrt.dll, which initialises itself. It seeds the canary
-// before any protected function runs, from the time-stamp counter and the stack's address
-// (randomised by ASLR), which differ from run to run; it has no frame of its own to protect.
+// before any protected function runs, from what every Windows and processor it runs on has
+// (an i486 has no time-stamp counter): the performance counter (zero where there is none), the
+// tick count, the process and thread ids and the stack's address (randomised by ASLR), which
+// together differ from run to run. It has no frame of its own to protect.
 extern "C" __attribute__((externally_visible, no_stack_protector)) void __stdcall SetupEntryPoint()
 {
-    uintptr_t seed = static_cast<uintptr_t>(__builtin_ia32_rdtsc()) ^ reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
+    LARGE_INTEGER counter = {};
+    QueryPerformanceCounter(&counter);
+    const unsigned long long mixed = static_cast<unsigned long long>(counter.QuadPart) ^
+                                     (static_cast<unsigned long long>(GetCurrentProcessId()) << 40) ^
+                                     (static_cast<unsigned long long>(GetCurrentThreadId()) << 20) ^ GetTickCount();
+    const uintptr_t seed = static_cast<uintptr_t>(mixed ^ (mixed >> 32)) ^ reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
     __stack_chk_guard = seed ? seed : 0x2F8A6B1D;
     ExitProcess(static_cast<UINT>(WinMain(GetModuleHandleA(nullptr), nullptr, GetCommandLineA(), SW_SHOWDEFAULT)));
 }

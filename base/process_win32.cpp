@@ -11,6 +11,7 @@ TextBuffer ReplacedFiles;
 TextBuffer CopiedAsNewFiles;
 TextBuffer KeptFiles;
 TextBuffer DamagedFiles;
+TextBuffer LeftFolders;
 FinderState Finder;
 TextBuffer EventKeyPath, EventLabel, RemovalKeyPath;
 int NtMajorVersion;
@@ -18,7 +19,7 @@ int NtMajorVersion;
 void ReleaseProcessState()
 {
     static TextBuffer* const buffers[] = {&SourceFolder,  &SetupProgram,  &DestinationFolder, &ReplacedFiles, &CopiedAsNewFiles,
-                                   &KeptFiles,     &DamagedFiles, &EventKeyPath,      &EventLabel,    &RemovalKeyPath};
+                                   &KeptFiles,     &DamagedFiles, &LeftFolders, &EventKeyPath,      &EventLabel,    &RemovalKeyPath};
     for (TextBuffer* buffer : buffers) buffer->Release();
 }
 

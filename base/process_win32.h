@@ -19,6 +19,8 @@
 //                      the product's registry entries: scratch kept from call to call, so
 //                      that seven sound events cost one allocation each; given NoShrink at
 //                      first use, so that they start zeroed and take no room in the file.
+//   LeftFolders        emptied by each sequence at its start; appended to, a path and "\r\n"
+//                      each, where a hold or checked act was refused; shown by the sequence.
 //   NtMajorVersion     the install sequence, after the first file was copied.
 //
 // Everything runs on the one GUI thread; nothing here needs a lock.
@@ -42,6 +44,9 @@ extern TextBuffer KeptFiles;
 // Names of product files that a bound setup.exe did not install: missing, or not the bytes its
 // table names.
 extern TextBuffer DamagedFiles;
+// Folders and links a sequence left as they were, because a hold or a checked act refused them:
+// the user is told, never silently skipped.
+extern TextBuffer LeftFolders;
 
 struct FinderState {
     HANDLE search;  // null when no search is open (zero-initialised, so no start-up code)

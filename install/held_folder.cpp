@@ -1,5 +1,6 @@
 #include "install/held_folder.h"
 
+#include "base/platform.h"
 #include "base/text_buffer.h"
 #include "install/install_file.h"
 
@@ -31,12 +32,11 @@ HANDLE OpenPlainFile(const char* path, DWORD access, BY_HANDLE_FILE_INFORMATION&
 }
 
 // Changes the object behind the handle itself. NtSetInformationFile is there from NT 3.1 on
-// (SetFileInformationByHandle only from Vista); where it is missing, so are links.
+// (SetFileInformationByHandle only from Vista); where it is missing the act is refused.
 bool SetInformation(HANDLE handle, void* information, ULONG length, int kind)
 {
     typedef LONG(WINAPI * Set)(HANDLE, void* status, void* information, ULONG length, int kind);
-    const auto set = reinterpret_cast<Set>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtSetInformationFile")));
+    const auto set = reinterpret_cast<Set>(SystemFunction("NtSetInformationFile", "ntdll.dll"));
     void* status[2];
     return set && set(handle, status, information, length, kind) == 0;
 }
@@ -49,14 +49,27 @@ bool DeleteOnClose(HANDLE handle)
     return SetInformation(handle, &remove, sizeof remove, kFileDispositionInformation);
 }
 
+// On Windows 95, 98 and Me: whether the path names a plain file, by its attributes.
+bool IsPlainFileByPath(const char* path)
+{
+    const DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
+}
+
 }  // namespace
 
 bool HeldFolder::Hold(const TextBuffer& folder, bool toRemove)
 {
     Release();
     // Without a trailing backslash: with one, the path names what a link points to.
-    TextBuffer bare;
-    const char* path = bare.Assign(folder).TrimEnd('\\').Data();
+    const char* path = path_.Assign(folder).TrimEnd('\\').Data();
+    // No folder can be opened as a handle there: the folder is checked by path, and kept by
+    // name for its removal.
+    if (OnWindows9x()) {
+        if (IsFolder(path) && !IsLink(path)) return true;
+        Release();
+        return false;
+    }
     // Data access, not attributes alone: only a handle with it imposes its sharing on others.
     handle_ = OpenItself(path, GENERIC_READ | (toRemove ? DELETE : 0), FILE_SHARE_READ | FILE_SHARE_WRITE);
     BY_HANDLE_FILE_INFORMATION held, named;
@@ -72,7 +85,7 @@ bool HeldFolder::Hold(const TextBuffer& folder, bool toRemove)
 
 bool HeldFolder::RemoveIfEmpty()
 {
-    const bool removed = DeleteOnClose(handle_);
+    const bool removed = OnWindows9x() ? path_.Length() > 0 && RemoveDirectoryA(path_.Data()) : DeleteOnClose(handle_);
     Release();
     return removed;
 }
@@ -81,10 +94,12 @@ void HeldFolder::Release()
 {
     if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
     handle_ = INVALID_HANDLE_VALUE;
+    path_.Release();
 }
 
 bool DeleteCheckedFile(const char* path)
 {
+    if (OnWindows9x()) return IsPlainFileByPath(path) && DeleteFileA(path);
     BY_HANDLE_FILE_INFORMATION info;
     HANDLE file = OpenPlainFile(path, DELETE, info);
     if (file == INVALID_HANDLE_VALUE) return false;
@@ -95,6 +110,11 @@ bool DeleteCheckedFile(const char* path)
 
 bool DropReadOnlyChecked(const char* path)
 {
+    if (OnWindows9x()) {
+        const DWORD attributes = GetFileAttributesA(path);
+        return IsPlainFileByPath(path) && (attributes & FILE_ATTRIBUTE_READONLY) &&
+               SetFileAttributesA(path, (attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY)) ?: FILE_ATTRIBUTE_NORMAL);
+    }
     BY_HANDLE_FILE_INFORMATION info;
     HANDLE file = OpenPlainFile(path, FILE_WRITE_ATTRIBUTES, info);
     if (file == INVALID_HANDLE_VALUE) return false;

@@ -5,9 +5,11 @@
 // deletes from is held open, without FILE_SHARE_DELETE, from its check to its last act: nobody
 // can rename or replace it meanwhile. A file setup deletes is deleted through a handle of its
 // own, opened on the file itself (a link, not what it points to) and checked first.
+// On Windows 95, 98 and Me, which open no handle on a folder and have no links, the same checks
+// and acts go by path.
 #include <windows.h>
 
-class TextBuffer;
+#include "base/text_buffer.h"
 
 class HeldFolder {
 public:
@@ -29,6 +31,7 @@ public:
 
 private:
     HANDLE handle_ = INVALID_HANDLE_VALUE;
+    TextBuffer path_;  // the folder as checked, without its trailing backslash
 };
 
 // Deletes a plain file through its own handle; false, deleting nothing, when the path names a

@@ -61,8 +61,8 @@ void ReadNtVersion()
 {
     OSVERSIONINFOA version = {};
     version.dwOSVersionInfoSize = sizeof version;  // 148
-    if (GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT)
-        NtMajorVersion = static_cast<int>(version.dwMajorVersion);
+    const bool nt = GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+    NtMajorVersion = nt ? static_cast<int>(version.dwMajorVersion) : 0;
 }
 
 // Whether a file can be made in the folder: a read-only drive would otherwise fail the first
@@ -124,6 +124,20 @@ bool CopyRows(int first, int last, bool* notAllCopied)
         if (row.onFailure == OnFailure::Flag) *notAllCopied = true;
     }
     return true;
+}
+
+// A folder or link a hold or a checked act refused: it is left as it is, and the user is told.
+void Left(const TextBuffer& path) { LeftFolders.Append(path).AppendText("\r\n"); }
+
+// The one message of a sequence about what it left; the list is emptied.
+void ReportLeft()
+{
+    if (LeftFolders.Length() == 0) return;
+    ShowMessage(MB_ICONWARNING, nullptr,
+                "Following folders and shortcuts were left as they are, because they could not be checked or changed "
+                "safely:\r\n~",
+                &LeftFolders);
+    LeftFolders.Release();
 }
 
 void ReportPolicyOutcomes(TextBuffer& message)
@@ -217,9 +231,12 @@ void CreateStartMenuLinks(TextBuffer& folder, TextBuffer& link, TextBuffer& targ
     // else, and every link saved through it would land where that somebody chose. One made
     // just now is checked as well, and held until the last link is in.
     if (!FindFile(folder.Data(), kFindFolders)) CreateDirectoryA(folder.Data(), nullptr);
-    else if (HoldsLink(folder)) return;
     HeldFolder held;
-    if (!held.Hold(folder)) return;
+    if (!IsFolder(folder.Data())) return;
+    if (HoldsLink(folder) || !held.Hold(folder)) {
+        Left(folder);
+        return;
+    }
     folder.AppendText("\\");
     for (const StartMenuLink& l : kStartMenuLinks) {
         link.AssignConcat(folder, l.name);
@@ -233,18 +250,25 @@ bool ReadStartUpFolder(TextBuffer& folder) { return ReadUserFolder(folder, names
 
 // A link of ours is a plain file; a reparse point in its place is somebody else's. Deleted for
 // good through its own handle, which checks it; otherwise into the Recycle Bin by the shell.
+// One that is there and could not be deleted is told.
 void DeleteIfFound(TextBuffer& path, const TextBuffer& folder, const char* name, bool permanent)
 {
     path.AssignConcat(folder, name);
-    if (permanent) DeleteCheckedFile(path.Data());
-    else if (FindFile(path.Data(), kFindFiles) && !FoundLink()) ShellDeleteList(path, false);
+    if (!PathExists(path.Data())) return;
+    const bool gone = permanent ? DeleteCheckedFile(path.Data())
+                                : FindFile(path.Data(), kFindFiles) && !FoundLink() && ShellDeleteList(path, false) == 0;
+    if (!gone) Left(path);
 }
 
 void CreateStartUpLink(TextBuffer& folder, TextBuffer& link, TextBuffer& target)
 {
     ShowWaitCursor();
     HeldFolder held;
-    if (!ReadStartUpFolder(folder) || !held.Hold(folder)) return;
+    if (!ReadStartUpFolder(folder) || !IsFolder(folder.Data())) return;
+    if (!held.Hold(folder)) {
+        Left(folder);
+        return;
+    }
     DeleteIfFound(link, folder, names::kEarlierStartUpLink, false);
     link.AssignConcat(folder, names::kProductLink);
     target.AssignConcat(DestinationFolder, names::kProductExe);
@@ -259,6 +283,7 @@ bool RunInstall()
 
     CloseRunningProduct();
     ShowWaitCursor();
+    LeftFolders.Release();
     DestinationFolder.ReadWindowText(GetDlgItem(CurrentDialog, IDC_DESTINATION), false);
     if (DestinationFolder.Length() == 0) {
         MessageBeep(0);
@@ -309,6 +334,7 @@ bool RunInstall()
     }
     if (IsDlgButtonChecked(CurrentDialog, IDC_START_MENU)) CreateStartMenuLinks(message, link, target);
     if (IsDlgButtonChecked(CurrentDialog, IDC_STARTUP)) CreateStartUpLink(message, link, target);
+    ReportLeft();
     if (IsDlgButtonChecked(CurrentDialog, IDC_START_PRODUCT)) {
         WaitAndPump(500);
         SetWindowTextA(CurrentDialog, "Starting Zevrin");
@@ -346,18 +372,26 @@ void RunUninstall()
 
     // A folder that is, or holds, a link is left as it is: deleting through a link deletes what
     // it points to. Held from the check to its removal.
+    LeftFolders.Release();
     HeldFolder held;
-    if (ReadStartMenuFolder(folder) && FindFile(folder.Data(), kFindFolders) && !HoldsLink(folder) &&
-        held.Hold(folder, true)) {
-        TextBuffer inside;
-        inside.Assign(folder).AppendText("\\");
-        for (const StartMenuLink& l : kStartMenuLinks) DeleteIfFound(path, inside, l.name, true);
-        // Only an empty folder goes: whatever the user put there, in subfolders too, keeps it.
-        // The removal itself refuses a folder that is not empty, however it came to be so.
-        if (held.RemoveIfEmpty()) SHChangeNotify(SHCNE_RMDIR, SHCNF_PATHA, folder.Data(), nullptr);
+    if (ReadStartMenuFolder(folder) && FindFile(folder.Data(), kFindFolders)) {
+        if (HoldsLink(folder) || !held.Hold(folder, true)) {
+            Left(folder);
+        } else {
+            TextBuffer inside;
+            inside.Assign(folder).AppendText("\\");
+            for (const StartMenuLink& l : kStartMenuLinks) DeleteIfFound(path, inside, l.name, true);
+            // Only an empty folder goes: whatever the user put there, in subfolders too, keeps it.
+            // The removal itself refuses a folder that is not empty, however it came to be so.
+            if (held.RemoveIfEmpty()) SHChangeNotify(SHCNE_RMDIR, SHCNF_PATHA, folder.Data(), nullptr);
+        }
     }
-    if (ReadStartUpFolder(folder) && held.Hold(folder)) DeleteIfFound(path, folder, names::kProductLink, true);
+    if (ReadStartUpFolder(folder) && IsFolder(folder.Data())) {
+        if (held.Hold(folder)) DeleteIfFound(path, folder, names::kProductLink, true);
+        else Left(folder);
+    }
     held.Release();
+    ReportLeft();
 
     SetWindowTextA(CurrentDialog, "Zevrin uninstalled");
     if (MessageBoxA(CurrentDialog, "Can't delete ZV folder. You should delete it manually.\r\nOpen ZV folder in Explorer?",

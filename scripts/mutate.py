@@ -256,7 +256,7 @@ def bind_copy(tree, build, log):
     return code
 
 
-def try_mutant(m, tree, build, timeout, log, limits=None, native=None):
+def try_mutant(m, tree, build, timeout, log, limits=None, native=None, release=None):
     """Returns (verdict, detail): killed / survived / timed out / did not build / not applied."""
     path = os.path.join(tree, m.path)
     with open(path, "rb") as f:
@@ -272,13 +272,18 @@ def try_mutant(m, tree, build, timeout, log, limits=None, native=None):
         if verdict:
             return verdict
         code, out = run(["cmake", "--build", build, "-j", str(os.cpu_count() or 2)], 1800, log)
+        if code == 0 and release:
+            # The i686 release's own checks (its instructions, its budget) where the tests run
+            # another flavour.
+            code, out = run(["cmake", "--build", release, "-j", str(os.cpu_count() or 2), "--target", "setup"], 1800, log)
         if code == 0:
             code = bind_copy(tree, build, log)
         if code != 0:
             # The checks of every link (scripts/check-artefact) are tests too: a mark lost or
             # the budget passed fails the build on purpose.
             caught = re.search(r"setup\.exe (lacks the mark \w+|has no relocations|is \d+ bytes, over its budget"
-                               r"|imports non-system DLLs)", out)
+                               r"|imports non-system DLLs|is marked \w+|imports \w+!\w+, which [^:]*"
+                               r"|holds instructions an i486 does not have)", out)
             if caught:
                 return "killed", f"by the link's check ({caught.group(0)})"
             return "did not build", ""
@@ -314,6 +319,7 @@ def main():
     parser.add_argument("--timeout", type=int, default=600, help="seconds for one test program at most")
     parser.add_argument("--drive", help="the Wine prefix's C: drive, tidied after each mutant")
     parser.add_argument("--native", help="the scratch copy's native build folder (sanitizers)")
+    parser.add_argument("--release", help="the scratch copy's i686 release folder, where the tests run another flavour")
     parser.add_argument("--baseline", help="ctest's log of the unmutated run: each program's limit is five times its time")
     parser.add_argument("--dry-run", action="store_true", help="print the mutants without running them")
     args = parser.parse_args()
@@ -355,7 +361,7 @@ def main():
     with open(log_path, "w") as log:
         for index, m in enumerate(mutants, 1):
             started = time.time()
-            verdict, detail = try_mutant(m, args.tree, args.build, args.timeout, log, limits, args.native)
+            verdict, detail = try_mutant(m, args.tree, args.build, args.timeout, log, limits, args.native, args.release)
             tidy_drive(args.drive, known)
             kind = "curated" if m.ident in curated_ids else "operator"
             tally.setdefault(kind, {}).setdefault(verdict, 0)

@@ -6,7 +6,9 @@
 
 #include <string.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "app/dll_hardening.h"
 #include "tests/win/import_patch.h"
@@ -97,9 +99,15 @@ namespace {
 ImportPatch* lookup;
 std::string dllDirectory = "<not set>";
 
+bool hideNewer;
+
+BOOL WINAPI RecordDllDirectory(LPCSTR folder);
+
+// The newer call hidden, the older one recorded.
 FARPROC WINAPI OldSystemLookup(HMODULE module, LPCSTR name)
 {
-    if (HIWORD(name) && strcmp(name, "SetDefaultDllDirectories") == 0) return nullptr;
+    if (hideNewer && HIWORD(name) && strcmp(name, "SetDefaultDllDirectories") == 0) return nullptr;
+    if (HIWORD(name) && strcmp(name, "SetDllDirectoryA") == 0) return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(RecordDllDirectory));
     return lookup->Original<decltype(&GetProcAddress)>()(module, name);
 }
 
@@ -109,18 +117,44 @@ BOOL WINAPI RecordDllDirectory(LPCSTR folder)
     return TRUE;
 }
 
+ImportPatch* loadPatch;
+std::vector<std::string> loads;
+
+HMODULE WINAPI RecordLoad(LPCSTR path, HANDLE file, DWORD flags)
+{
+    loads.push_back(std::string(path) + (flags == LOAD_WITH_ALTERED_SEARCH_PATH ? "" : " (searched by name)"));
+    return loadPatch->Original<decltype(&LoadLibraryExA)>()(path, file, flags);
+}
+
 }  // namespace
 
 // Before Windows 8 (and 7 without KB2533623) SetDefaultDllDirectories is missing; there the
 // current folder, a downloads folder setup.exe may be started in, is taken out of the search by
-// SetDllDirectoryA(""), as Windows documents it. Wine 8 keeps the current folder in the search
-// for an empty string, so the call is recorded here rather than its effect watched.
+// SetDllDirectoryA(""), as Windows documents it, and the DLLs that windows, COM and the shell
+// load by name later (uxtheme.dll at the first window) are loaded first from the system folder
+// by full path, since the program's own folder stays first in the search whatever is said.
+// Wine 8 keeps the current folder in the search for an empty string, and its own DLLs are
+// builtin, so the calls are recorded here rather than their effect watched.
 TEST(DllPlanting, WithoutTheNewerCallTheCurrentFolderLeavesTheSearch)
 {
     ImportPatch hide("kernel32.dll", "GetProcAddress", reinterpret_cast<void*>(OldSystemLookup));
-    ImportPatch record("kernel32.dll", "SetDllDirectoryA", reinterpret_cast<void*>(RecordDllDirectory));
-    ASSERT_TRUE(hide.Active() && record.Active());
-    lookup = &hide;
+    ImportPatch load("kernel32.dll", "LoadLibraryExA", reinterpret_cast<void*>(RecordLoad));
+    ASSERT_TRUE(hide.Active() && load.Active());
+    lookup = &hide, loadPatch = &load;
+    hideNewer = true;
+    loads.clear();
     RestrictDllSearchPath();
     EXPECT_EQ(dllDirectory, "");
+    char system[MAX_PATH];
+    GetSystemDirectoryA(system, MAX_PATH);
+    EXPECT_NE(std::find(loads.begin(), loads.end(), std::string(system) + "\\uxtheme.dll"), loads.end());
+    for (const std::string& path : loads) EXPECT_EQ(path.rfind(std::string(system) + "\\", 0), 0u) << path;
+
+    // Where the newer call is there, it alone restricts the search.
+    hideNewer = false;
+    dllDirectory = "<not set>";
+    loads.clear();
+    RestrictDllSearchPath();
+    EXPECT_TRUE(loads.empty()) << loads.front();
+    EXPECT_EQ(dllDirectory, "<not set>");
 }

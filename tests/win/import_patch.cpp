@@ -220,3 +220,83 @@ BoundPayload::~BoundPayload()
 {
     if (table_) WriteTable(table_, "");
 }
+
+namespace {
+
+OlderWindows* older;
+
+BOOL WINAPI OlderVersion(LPOSVERSIONINFOA version)
+{
+    if (!version || version->dwOSVersionInfoSize < sizeof(OSVERSIONINFOA)) return FALSE;
+    const DWORD size = version->dwOSVersionInfoSize;
+    memset(version, 0, size);
+    version->dwOSVersionInfoSize = size;
+    version->dwPlatformId = older->Platform();
+    version->dwMajorVersion = older->Major();
+    version->dwMinorVersion = older->Minor();
+    version->dwBuildNumber = older->Platform() == VER_PLATFORM_WIN32_NT ? 1381 : 2222;
+    return TRUE;
+}
+
+FARPROC WINAPI OlderLookup(HMODULE module, LPCSTR name)
+{
+    if (HIWORD(name) && older->Missing(name)) return nullptr;
+    return older->Lookup().Original<decltype(&GetProcAddress)>()(module, name);
+}
+
+HMODULE WINAPI OlderModule(LPCSTR name)
+{
+    if (name && older->Platform() != VER_PLATFORM_WIN32_NT && lstrcmpiA(name, "ntdll.dll") == 0) return nullptr;
+    return older->Module().Original<decltype(&GetModuleHandleA)>()(name);
+}
+
+HANDLE WINAPI OlderOpen(LPCSTR path, DWORD access, DWORD sharing, LPSECURITY_ATTRIBUTES security, DWORD disposition,
+                        DWORD flags, HANDLE model)
+{
+    if (older->Platform() != VER_PLATFORM_WIN32_NT) {
+        const DWORD attributes = path ? GetFileAttributesA(path) : INVALID_FILE_ATTRIBUTES;
+        if (sharing & FILE_SHARE_DELETE) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return INVALID_HANDLE_VALUE;
+        }
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return INVALID_HANDLE_VALUE;
+        }
+    }
+    return older->Open().Original<decltype(&CreateFileA)>()(path, access, sharing, security, disposition, flags, model);
+}
+
+// Looked up by setup and newer than NT 4.
+const char* const kNewerThanNt4[] = {"SetDefaultDllDirectories", "SetDllDirectoryA"};
+// Looked up by setup, in NT 4 and missing on 95, 98 and Me.
+const char* const kNtOnly[] = {"IsProcessorFeaturePresent", "NtSetInformationFile"};
+
+}  // namespace
+
+OlderWindows::OlderWindows(DWORD platform, DWORD major, DWORD minor, std::vector<std::string> missing)
+    : platform_(platform),
+      major_(major),
+      minor_(minor),
+      missing_(std::move(missing)),
+      registration_(this),
+      version_("kernel32.dll", "GetVersionExA", reinterpret_cast<void*>(OlderVersion)),
+      lookup_("kernel32.dll", "GetProcAddress", reinterpret_cast<void*>(OlderLookup)),
+      module_("kernel32.dll", "GetModuleHandleA", reinterpret_cast<void*>(OlderModule)),
+      open_("kernel32.dll", "CreateFileA", reinterpret_cast<void*>(OlderOpen))
+{
+    for (const char* name : kNewerThanNt4) missing_.push_back(name);
+    if (platform != VER_PLATFORM_WIN32_NT)
+        for (const char* name : kNtOnly) missing_.push_back(name);
+}
+
+OlderWindows::~OlderWindows() = default;
+OlderWindows::Registration::Registration(OlderWindows* windows) { older = windows; }
+OlderWindows::Registration::~Registration() { older = nullptr; }
+
+bool OlderWindows::Missing(const char* function) const
+{
+    for (const std::string& name : missing_)
+        if (name == function) return true;
+    return false;
+}

@@ -63,3 +63,36 @@ public:
 private:
     unsigned char* table_ = nullptr;
 };
+
+// While it lives, this process runs as on an older Windows: GetVersionExA reports `platform`
+// (VER_PLATFORM_WIN32_NT, or VER_PLATFORM_WIN32_WINDOWS for 95, 98 and Me) and the version
+// given, and GetProcAddress finds none of the functions newer than NT 4 that setup looks up,
+// nor those in `missing`. On 95, 98 and Me there is no ntdll.dll, no handle opens on a folder
+// and CreateFileA refuses FILE_SHARE_DELETE, as those systems do.
+class OlderWindows {
+public:
+    OlderWindows(DWORD platform, DWORD major, DWORD minor, std::vector<std::string> missing = {});
+    ~OlderWindows();
+    OlderWindows(const OlderWindows&) = delete;
+    OlderWindows& operator=(const OlderWindows&) = delete;
+
+    bool Active() const { return version_.Active() && lookup_.Active() && module_.Active() && open_.Active(); }
+    DWORD Platform() const { return platform_; }
+    DWORD Major() const { return major_; }
+    DWORD Minor() const { return minor_; }
+    bool Missing(const char* function) const;
+    const ImportPatch& Lookup() const { return lookup_; }
+    const ImportPatch& Module() const { return module_; }
+    const ImportPatch& Open() const { return open_; }
+
+private:
+    DWORD platform_, major_, minor_;
+    std::vector<std::string> missing_;
+    // Registers this object for the patched functions before the first patch is made (making
+    // one calls GetModuleHandleA) and until the last is undone.
+    struct Registration {
+        explicit Registration(OlderWindows* windows);
+        ~Registration();
+    } registration_;
+    ImportPatch version_, lookup_, module_, open_;
+};

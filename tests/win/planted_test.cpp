@@ -430,3 +430,57 @@ TEST_F(EndToEnd, AFolderSwappedForALinkAsSetupActsChangesNothingElsewhere)
     DeleteFileA((folder + "\\Help.lnk").c_str());
     EXPECT_FALSE(FileExists(elsewhere + "\\Help.lnk")) << "deleted through the link";
 }
+
+// Each Windows family its own way: NT 4 copies rows 2 and 3 and keeps every rule through checked
+// handles; 95, 98 and Me, which open no handle on a folder and have no ntdll, act by path; both
+// install, put the user's changed list into Backup, drop the media's read-only mark, delete the
+// obsolete file and remove links and folder again. Where NT lacks the call that deletes through
+// a handle, nothing is deleted by path instead, and the user is told what was left.
+TEST_F(EndToEnd, EveryWindowsFamilyInstallsAndUninstalls)
+{
+    const std::string menu = programs_ + "\\Zevrin 2", obsolete = kSource + "\\" + names::kObsoleteSourceFile;
+    const struct {
+        const char* name;
+        DWORD platform, major, minor;
+    } families[] = {{"NT 4.0", VER_PLATFORM_WIN32_NT, 4, 0}, {"98", VER_PLATFORM_WIN32_WINDOWS, 4, 10}};
+    for (const auto& family : families) {
+        SCOPED_TRACE(family.name);
+        RemoveTree(kTarget);
+        WriteTextFile(obsolete, "obsolete");
+        SetFileAttributesA((kSource + "\\license.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+        std::string boxes;
+        {
+            OlderWindows windows(family.platform, family.major, family.minor);
+            ASSERT_TRUE(windows.Active());
+            EXPECT_TRUE(InstallHere(kSource, kTarget, &boxes)) << boxes;
+            WriteTextFile(kTarget + "\\System.zvl", "; my own system macros\n", 130000000000000000ULL);
+            EXPECT_TRUE(InstallHere(kSource, kTarget, &boxes)) << boxes;
+            UninstallHere(kTarget, &boxes);
+        }
+        SetFileAttributesA((kSource + "\\license.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+        const bool nt4 = family.platform == VER_PLATFORM_WIN32_NT;
+        EXPECT_EQ(FileExists(kTarget + "\\pdh.dll"), nt4);
+        EXPECT_EQ(FileExists(kTarget + "\\psapi.dll"), nt4);
+        EXPECT_FALSE(ReadOnly(kTarget + "\\license.txt"));
+        EXPECT_EQ(ReadTextFile(kTarget + "\\Backup\\System.zvl"), "; my own system macros\n");
+        EXPECT_FALSE(FileExists(obsolete));
+        EXPECT_FALSE(FolderExists(menu)) << "the links and their folder removed";
+        EXPECT_FALSE(FileExists(startup_ + "\\Zevrin.lnk"));
+        EXPECT_EQ(boxes.find("were left as they are"), std::string::npos) << boxes;
+    }
+
+    ASSERT_TRUE(InstallHere(kSource, kTarget));
+    std::string boxes;
+    {
+        OlderWindows windows(VER_PLATFORM_WIN32_NT, 5, 1, {"NtSetInformationFile"});
+        UninstallHere(kTarget, &boxes);
+    }
+    EXPECT_TRUE(FileExists(menu + "\\Zevrin.lnk"));
+    EXPECT_TRUE(FileExists(startup_ + "\\Zevrin.lnk"));
+    EXPECT_NE(boxes.find("Following folders and shortcuts were left as they are, because they could not be checked or "
+                         "changed safely:\r\n" +
+                         menu + "\\Zevrin.lnk\r\n" + menu + "\\Help.lnk\r\n" + menu + "\\Uninstall.lnk\r\n" + startup_ +
+                         "\\Zevrin.lnk\r\n"),
+              std::string::npos)
+        << boxes;
+}

@@ -126,9 +126,12 @@ long DriveUninstall(const std::string& commandLine, int answer)
     SetupSession setup;
     if (!setup.Start(commandLine)) return -1;
     PostMessageA(setup.Dialog(), WM_COMMAND, IDOK, 0);
+    // A message about what was left comes before the closing question.
     MessageBoxSeen box;
-    if (setup.Next(120000, &box) != SetupSession::Box) return -2;
-    setup.Answer(box, answer);
+    do {
+        if (setup.Next(120000, &box) != SetupSession::Box) return -2;
+        setup.Answer(box, box.yesNo ? answer : IDOK);
+    } while (!box.yesNo);
     return setup.WaitExit(30000);
 }
 
