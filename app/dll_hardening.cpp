@@ -8,11 +8,11 @@ namespace {
 
 // The DLLs that windows, COM, the shell's file operations and its links load by name after
 // start-up, and which are not among the system's known DLLs (always taken from the system
-// folder) on every Windows from XP to 7. A name missing on one Windows fails to load and costs
-// nothing.
-const char* const kLoadedLater[] = {"uxtheme.dll", "dwmapi.dll",  "version.dll",  "userenv.dll", "profapi.dll",
-                                    "propsys.dll", "cryptbase.dll", "apphelp.dll", "ntmarta.dll", "setupapi.dll",
-                                    "oleacc.dll",  "clbcatq.dll", "comres.dll",   "linkinfo.dll", "ntshrui.dll"};
+// folder) on every Windows from XP to 7, one after the other. A name missing on one Windows
+// fails to load and costs nothing.
+const char kLoadedLater[] = "uxtheme.dll\0dwmapi.dll\0version.dll\0userenv.dll\0profapi.dll\0propsys.dll\0"
+                            "cryptbase.dll\0apphelp.dll\0ntmarta.dll\0setupapi.dll\0oleacc.dll\0clbcatq.dll\0"
+                            "comres.dll\0linkinfo.dll\0ntshrui.dll\0";
 
 // Loads each of them now by its full path in the system folder, so that the later loads by
 // name find it loaded. Searched from the system folder too, so are the DLLs each one imports.
@@ -22,7 +22,7 @@ void LoadFromSystemFolder()
     const UINT length = GetSystemDirectoryA(path, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) return;
     path[length] = '\\';
-    for (const char* name : kLoadedLater) {
+    for (const char* name = kLoadedLater; *name; name += lstrlenA(name) + 1) {
         lstrcpynA(path + length + 1, name, 16);
         LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     }

@@ -13,9 +13,5 @@ inline void* SystemFunction(const char* name, const char* dll = "kernel32.dll")
 
 // Windows 95, 98 and Me (platform id 1): no handle can be opened on a folder, there are no NT
 // calls and no links, and no second user whose planted link to fear; the acts there go by path.
-inline bool OnWindows9x()
-{
-    OSVERSIONINFOA version = {};
-    version.dwOSVersionInfoSize = sizeof version;
-    return GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
-}
+// Asked of the system at each call (base/process_win32.cpp).
+bool OnWindows9x();
