@@ -44,3 +44,12 @@ void RestrictDllSearchPath()
     if (setDirectory) setDirectory("");
     LoadFromSystemFolder();
 }
+
+void EnforceRedirectionTrust()
+{
+    typedef BOOL(WINAPI * SetPolicyFunction)(int policy, const void* value, SIZE_T size);
+    const int kRedirectionTrustPolicy = 16;  // ProcessRedirectionTrustPolicy
+    const DWORD kEnforce = 1;                // EnforceRedirectionTrust
+    auto setPolicy = reinterpret_cast<SetPolicyFunction>(SystemFunction("SetProcessMitigationPolicy"));
+    if (setPolicy) setPolicy(kRedirectionTrustPolicy, &kEnforce, sizeof kEnforce);
+}

@@ -40,6 +40,7 @@ void HoldOwnFile()
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
     RestrictDllSearchPath();
+    EnforceRedirectionTrust();
 
     HANDLE guard = CreateMutexA(nullptr, TRUE, names::kSetupMutex);
     if (GetLastError() == ERROR_ALREADY_EXISTS) return 0;

@@ -41,9 +41,15 @@ bool SetInformation(HANDLE handle, void* information, ULONG length, int kind)
     return set && set(handle, status, information, length, kind) == 0;
 }
 
-// Marks the object behind the handle for deletion when the handle closes.
+// Deletes the object behind the handle. With POSIX semantics (Windows 10 1709 and later, on
+// NTFS) its name goes at once, even while another process (an indexer, a virus scanner) has it
+// open; the classic disposition, everywhere else, keeps the name until the last handle closes,
+// and so keeps a folder that held it from being removed meanwhile.
 bool DeleteOnClose(HANDLE handle)
 {
+    ULONG flags = 0x1 | 0x2;  // FILE_DISPOSITION_DELETE | FILE_DISPOSITION_POSIX_SEMANTICS
+    const int kFileDispositionInformationEx = 64;
+    if (SetInformation(handle, &flags, sizeof flags, kFileDispositionInformationEx)) return true;
     BOOLEAN remove = TRUE;
     const int kFileDispositionInformation = 13;
     return SetInformation(handle, &remove, sizeof remove, kFileDispositionInformation);

@@ -74,6 +74,8 @@ def parse_curated(list_path):
                 start = number
             if line[:2] in ("- ", "+ "):
                 # "<NL>" stands for a line break, so that a mutant can name a line by its context.
+                if line[0] in block:
+                    raise SystemExit(f"{list_path}:{number}: a second '{line[0]}' line in one mutant")
                 block[line[0]] = line[2:].replace("<NL>", "\n")
             elif ": " in line:
                 key, value = line.split(": ", 1)

@@ -103,9 +103,19 @@ bool hideNewer;
 
 BOOL WINAPI RecordDllDirectory(LPCSTR folder);
 
+std::string policies;
+
+BOOL WINAPI RecordPolicy(int policy, const void* value, SIZE_T size)
+{
+    policies += std::to_string(policy) + ":" + std::to_string(size == 4 ? *static_cast<const DWORD*>(value) : 0) + " ";
+    return TRUE;
+}
+
 // The newer call hidden, the older one recorded.
 FARPROC WINAPI OldSystemLookup(HMODULE module, LPCSTR name)
 {
+    if (HIWORD(name) && strcmp(name, "SetProcessMitigationPolicy") == 0)
+        return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(RecordPolicy));
     if (hideNewer && HIWORD(name) && strcmp(name, "SetDefaultDllDirectories") == 0) return nullptr;
     if (HIWORD(name) && strcmp(name, "SetDllDirectoryA") == 0) return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(RecordDllDirectory));
     return lookup->Original<decltype(&GetProcAddress)>()(module, name);
@@ -157,4 +167,16 @@ TEST(DllPlanting, WithoutTheNewerCallTheCurrentFolderLeavesTheSearch)
     RestrictDllSearchPath();
     EXPECT_TRUE(loads.empty()) << loads.front();
     EXPECT_EQ(dllDirectory, "<not set>");
+}
+
+// Where Windows has the redirection trust policy, setup asks for it to be enforced (Wine 8 has
+// the call but not the policy, so the call is recorded).
+TEST(DllPlanting, TheRedirectionGuardIsAskedFor)
+{
+    ImportPatch hide("kernel32.dll", "GetProcAddress", reinterpret_cast<void*>(OldSystemLookup));
+    ASSERT_TRUE(hide.Active());
+    lookup = &hide;
+    policies.clear();
+    EnforceRedirectionTrust();
+    EXPECT_EQ(policies, "16:1 ");
 }

@@ -300,3 +300,51 @@ bool OlderWindows::Missing(const char* function) const
         if (name == function) return true;
     return false;
 }
+
+namespace {
+
+PosixDeletes* posix;
+typedef LONG(WINAPI* SetFileInformation)(HANDLE, void* status, void* information, ULONG length, int kind);
+SetFileInformation realSetInformation;
+
+LONG WINAPI PosixSetInformation(HANDLE handle, void* status, void* information, ULONG length, int kind)
+{
+    const int kDispositionEx = 64, kDisposition = 13, kRename = 10;
+    const ULONG kPosixSemantics = 0x2, kDelete = 0x1;
+    if (kind != kDispositionEx || length < sizeof(ULONG)) return realSetInformation(handle, status, information, length, kind);
+    const ULONG flags = *static_cast<ULONG*>(information);
+    if (!(flags & kDelete) || !(flags & kPosixSemantics)) return realSetInformation(handle, status, information, length, kind);
+    // FILE_RENAME_INFORMATION: replace, root, name length in bytes, the NT name.
+    std::string target = "\\??\\" + posix->NextParking();
+    struct {
+        BOOLEAN replace;
+        HANDLE root;
+        ULONG length;
+        WCHAR name[MAX_PATH];
+    } rename = {};
+    rename.length = static_cast<ULONG>(
+        MultiByteToWideChar(CP_ACP, 0, target.c_str(), -1, rename.name, MAX_PATH) - 1) * sizeof(WCHAR);
+    LONG got = realSetInformation(handle, status, &rename, sizeof rename, kRename);
+    if (got != 0) return got;
+    BOOLEAN remove = TRUE;
+    return realSetInformation(handle, status, &remove, sizeof remove, kDisposition);
+}
+
+FARPROC WINAPI PosixLookup(HMODULE module, LPCSTR name)
+{
+    const FARPROC found = posix->Lookup().Original<decltype(&GetProcAddress)>()(module, name);
+    if (!HIWORD(name) || strcmp(name, "NtSetInformationFile") != 0) return found;
+    realSetInformation = reinterpret_cast<SetFileInformation>(reinterpret_cast<void*>(found));
+    return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(PosixSetInformation));
+}
+
+}  // namespace
+
+PosixDeletes::PosixDeletes(std::string parking)
+    : parking_(std::move(parking)), lookup_("kernel32.dll", "GetProcAddress", reinterpret_cast<void*>(PosixLookup))
+{
+    CreateDirectoryA(parking_.c_str(), nullptr);
+    posix = this;
+}
+
+PosixDeletes::~PosixDeletes() { posix = nullptr; }

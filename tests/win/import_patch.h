@@ -96,3 +96,26 @@ private:
     } registration_;
     ImportPatch version_, lookup_, module_, open_;
 };
+
+// While it lives, NtSetInformationFile, as setup looks it up, honours the POSIX delete
+// (FileDispositionInformationEx with FILE_DISPOSITION_POSIX_SEMANTICS) as Windows 10 does on
+// NTFS and Wine 8 does not (it answers STATUS_NOT_IMPLEMENTED): the name leaves its folder at
+// once, moved out of it through the handle into `parking`, and the file goes with its last
+// handle. Counts the POSIX deletes asked for.
+class PosixDeletes {
+public:
+    explicit PosixDeletes(std::string parking);
+    ~PosixDeletes();
+    PosixDeletes(const PosixDeletes&) = delete;
+    PosixDeletes& operator=(const PosixDeletes&) = delete;
+
+    bool Active() const { return lookup_.Active(); }
+    int Asked() const { return asked_; }
+    const ImportPatch& Lookup() const { return lookup_; }
+    std::string NextParking() { return parking_ + "\\" + std::to_string(++asked_); }
+
+private:
+    std::string parking_;
+    int asked_ = 0;
+    ImportPatch lookup_;
+};

@@ -484,3 +484,42 @@ TEST_F(EndToEnd, EveryWindowsFamilyInstallsAndUninstalls)
               std::string::npos)
         << boxes;
 }
+
+// What another process may have open while setup uninstalls: a link (an indexer, a virus
+// scanner) does not keep the emptied folder, whose link goes at once where Windows has POSIX
+// deletes; the Start Menu folder itself, opened without delete sharing, cannot be held to be
+// removed, and the user is told while the registry entries still go.
+TEST_F(EndToEnd, AnUninstallMeetsItsFoldersAndLinksOpenElsewhere)
+{
+    const std::string menu = programs_ + "\\Zevrin 2";
+    ASSERT_TRUE(InstallHere(kSource, kTarget));
+    std::string boxes;
+    {
+        PosixDeletes deletes(kRoot + "\\deleted");
+        ASSERT_TRUE(deletes.Active());
+        HANDLE link = CreateFileA((menu + "\\Help.lnk").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(link, INVALID_HANDLE_VALUE);
+        UninstallHere(kTarget, &boxes);
+        CloseHandle(link);
+        EXPECT_EQ(deletes.Asked(), 5) << "three links, their folder and the StartUp link";
+    }
+    EXPECT_FALSE(FolderExists(menu)) << boxes;
+    EXPECT_EQ(boxes.find("were left as they are"), std::string::npos) << boxes;
+
+    ASSERT_TRUE(InstallHere(kSource, kTarget));
+    ASSERT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, names::kUninstallKey));
+    boxes.clear();
+    {
+        HANDLE folder = CreateFileA(menu.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        ASSERT_NE(folder, INVALID_HANDLE_VALUE);
+        UninstallHere(kTarget, &boxes);
+        CloseHandle(folder);
+    }
+    EXPECT_NE(boxes.find("were left as they are, because they could not be checked or changed safely:\r\n" + menu + "\r\n"),
+              std::string::npos)
+        << boxes;
+    EXPECT_TRUE(FileExists(menu + "\\Zevrin.lnk"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, names::kUninstallKey));
+}
