@@ -33,10 +33,15 @@ HANDLE OpenPlainFile(const char* path, DWORD access, BY_HANDLE_FILE_INFORMATION&
 
 // Changes the object behind the handle itself. NtSetInformationFile is there from NT 3.1 on
 // (SetFileInformationByHandle only from Vista); where it is missing the act is refused.
-bool SetInformation(HANDLE handle, void* information, ULONG length, int kind)
+typedef LONG(WINAPI* SetInformationFunction)(HANDLE, void* status, void* information, ULONG length, int kind);
+
+SetInformationFunction SetInformationCall()
 {
-    typedef LONG(WINAPI * Set)(HANDLE, void* status, void* information, ULONG length, int kind);
-    const auto set = reinterpret_cast<Set>(SystemFunction("NtSetInformationFile", "ntdll.dll"));
+    return reinterpret_cast<SetInformationFunction>(SystemFunction("NtSetInformationFile", "ntdll.dll"));
+}
+
+bool SetInformation(SetInformationFunction set, HANDLE handle, void* information, ULONG length, int kind)
+{
     void* status[2];
     return set && set(handle, status, information, length, kind) == 0;
 }
@@ -47,12 +52,13 @@ bool SetInformation(HANDLE handle, void* information, ULONG length, int kind)
 // and so keeps a folder that held it from being removed meanwhile.
 bool DeleteOnClose(HANDLE handle)
 {
+    const SetInformationFunction set = SetInformationCall();
     ULONG flags = 0x1 | 0x2;  // FILE_DISPOSITION_DELETE | FILE_DISPOSITION_POSIX_SEMANTICS
     const int kFileDispositionInformationEx = 64;
-    if (SetInformation(handle, &flags, sizeof flags, kFileDispositionInformationEx)) return true;
+    if (SetInformation(set, handle, &flags, sizeof flags, kFileDispositionInformationEx)) return true;
     BOOLEAN remove = TRUE;
     const int kFileDispositionInformation = 13;
-    return SetInformation(handle, &remove, sizeof remove, kFileDispositionInformation);
+    return SetInformation(set, handle, &remove, sizeof remove, kFileDispositionInformation);
 }
 
 // On Windows 95, 98 and Me: whether the path names a plain file, by its attributes.
@@ -134,7 +140,7 @@ bool DropReadOnlyChecked(const char* path)
         } basic = {};
         basic.attributes = (info.dwFileAttributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY)) ?: FILE_ATTRIBUTE_NORMAL;
         const int kFileBasicInformation = 4;
-        dropped = SetInformation(file, &basic, sizeof basic, kFileBasicInformation);
+        dropped = SetInformation(SetInformationCall(), file, &basic, sizeof basic, kFileBasicInformation);
     }
     CloseHandle(file);
     return dropped;

@@ -21,6 +21,11 @@ inline constexpr CodePage kCodePages[] = {
     // ポイント表 (ポ is 83 7C, 表 95 5C), ポツント表 (イ 83 43, ツ 83 63).
     {932, "ja_JP.UTF-8", {0x81, 0x9F, 0xE0, 0xFC, 0}, "\x83\x7C\x83\x43\x83\x93\x83\x67\x95\x5C",
      "\x83\x7C\x83\x63\x83\x93\x83\x67\x95\x5C"},
+    // The last byte of each lead range: 0x9F 7C, 0x9F 5C and 0xFC 4B (an IBM extension
+    // character; 0xFC 6B, its other spelling here, is unassigned, but a lead byte all the same).
+    // Read as single bytes, the 0x9F characters hold a '|' and end in a backslash, and the 0xFC
+    // one's second byte is a letter that folds.
+    {932, "ja_JP.UTF-8", {0x81, 0x9F, 0xE0, 0xFC, 0}, "\x9F\x7C\xFC\x4B\x9F\x5C", "\x9F\x7C\xFC\x6B\x9F\x5C"},
     // 软件丄亅乗, 软件乤亅乗 (亅 81 7C, 乗 81 5C; 丄 81 41, 乤 81 61).
     {936, "zh_CN.UTF-8", {0x81, 0xFE, 0}, "\xC8\xED\xBC\xFE\x81\x41\x81\x7C\x81\x5C",
      "\xC8\xED\xBC\xFE\x81\x61\x81\x7C\x81\x5C"},

@@ -245,16 +245,20 @@ TEST_F(ClosingTest, TimedWaitPumpsForItsTime)
     EXPECT_FALSE(KillTimer(CurrentDialog, kPumpTimerId)) << "the tick that ended the wait killed the timer";
 }
 
+// Code 0 too: the session's end and most callers post WM_QUIT so.
 TEST_F(ClosingTest, QuitDuringATimedWaitEndsItAndIsPostedAgain)
 {
-    PostQuitMessage(7);
-    const ULONGLONG start = Now();
-    WaitAndPump(5000);
-    EXPECT_LT(Now() - start, 1000u);
-    MSG m;
-    ASSERT_TRUE(PeekMessageA(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-    EXPECT_EQ(m.wParam, 7u);
-    EXPECT_TRUE(KillTimer(CurrentDialog, kPumpTimerId)) << "a wait ended by WM_QUIT leaves its timer running";
+    for (int code : {7, 0}) {
+        SCOPED_TRACE(code);
+        PostQuitMessage(code);
+        const ULONGLONG start = Now();
+        WaitAndPump(5000);
+        EXPECT_LT(Now() - start, 1000u);
+        MSG m;
+        ASSERT_TRUE(PeekMessageA(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+        EXPECT_EQ(m.wParam, static_cast<WPARAM>(code));
+        EXPECT_TRUE(KillTimer(CurrentDialog, kPumpTimerId)) << "a wait ended by WM_QUIT leaves its timer running";
+    }
 }
 
 TEST_F(ClosingTest, PumpTimerTickIsNotDispatchedWhicheverWindowItNames)

@@ -145,6 +145,18 @@ TEST_F(EndToEnd, ABoundSetupInstallsAndStartsOnlyWhatItsTableNames)
         EXPECT_EQ(ReadTextFile(folder + log).find("start"), std::string::npos) << "started in " << folder;
     WriteTextFile(kSource + "\\zv.exe", shipped.at("zv.exe"));
     WriteTextFile(kTarget + "\\zv.exe", shipped.at("zv.exe"));
+    // Copied by this very run, then replaced in the destination while its Info message is open.
+    WriteTextFile(kTarget + "\\List.zvl", "; my list\n", 130000000000000000ULL);
+    const Outcome replaced = DriveInstall(setup, kTarget, {}, true, {}, [&](const MessageBoxSeen& box, SetupSession&) {
+        if (box.caption == "Info") WriteTextFile(kTarget + "\\zv.exe", shipped.at("zv.exe") + "changed");
+        return true;
+    });
+    ASSERT_FALSE(replaced.boxes.empty());
+    EXPECT_EQ(replaced.boxes.back().text, kTarget + "\\zv.exe has been changed, and was not started.") << BoxTexts(replaced.boxes);
+    EXPECT_EQ(ReadTextFile(kTarget + log).find("start"), std::string::npos) << "started the replaced zv.exe";
+    WriteTextFile(kTarget + "\\zv.exe", shipped.at("zv.exe"));
+    DeleteFileA((kTarget + "\\List.zvl").c_str());
+    DeleteFileA((kTarget + "\\Copy of List.zvl").c_str());
 
     // A byte changed in System.zvl while the user's own changed one is installed, and a
     // truncated license.txt: the user's files stay where they are, nothing goes to Backup, one

@@ -192,7 +192,7 @@ void WriteTable(unsigned char* table, const std::string& bytes)
 
 }  // namespace
 
-BoundPayload::BoundPayload(const std::string& folder, const std::vector<std::string>& names)
+BoundPayload::BoundPayload(const std::string& folder, const std::vector<std::string>& names, const std::string& lastByteOff)
     : table_(FindPayloadTable())
 {
     if (!table_) return;
@@ -208,6 +208,7 @@ BoundPayload::BoundPayload(const std::string& folder, const std::vector<std::str
         hash.Add(bytes.data(), bytes.size());
         uint8_t digest[32];
         hash.Finish(digest);
+        if (name == lastByteOff) digest[31] ^= 1;
         const uint32_t size = static_cast<uint32_t>(bytes.size());
         entries += static_cast<char>(name.size()) + name + '\0';
         entries.append(reinterpret_cast<const char*>(&size), 4);

@@ -52,10 +52,11 @@ private:
 
 // While it lives, this test program is bound as scripts/bind binds setup.exe: the payload table
 // it links (found in the loaded image by its mark) names the given files of `folder` with
-// their sizes and SHA-256 as they are now. Emptied again on destruction.
+// their sizes and SHA-256 as they are now; the digest of `lastByteOff`, when named, differs in
+// its last byte. Emptied again on destruction.
 class BoundPayload {
 public:
-    BoundPayload(const std::string& folder, const std::vector<std::string>& names);
+    BoundPayload(const std::string& folder, const std::vector<std::string>& names, const std::string& lastByteOff = "");
     ~BoundPayload();
     BoundPayload(const BoundPayload&) = delete;
     BoundPayload& operator=(const BoundPayload&) = delete;

@@ -301,6 +301,13 @@ int WINAPI WriteThenCopy(LPSHFILEOPSTRUCTA operation)
 TEST_F(InstallFileTest, ABoundProgramInstallsOnlyTheBytesItNames)
 {
     WriteTextFile(Src("zv.exe"), "the product", kNew);
+    {
+        // A digest that differs from the file's in its last byte alone.
+        BoundPayload lastByteOff(kSource, {"zv.exe"}, "zv.exe");
+        EXPECT_EQ(InstallFile("zv.exe", false, false, false), kInstallDamaged);
+        EXPECT_FALSE(FileExists(Dst("zv.exe")));
+        DamagedFiles.Release();
+    }
     WriteTextFile(Src("System.zvl"), "shipped macros", kNew);
     WriteTextFile(Src("license.txt"), "the whole license", kNew);
     WriteTextFile(Src("zv.ico"), "icon", kNew);
@@ -338,6 +345,7 @@ TEST_F(InstallFileTest, ABoundProgramInstallsOnlyTheBytesItNames)
     EXPECT_EQ(InstallFile("zv.exe", false, false, false), 0);
     EXPECT_FALSE(overwritten) << "the checked file was written to";
     EXPECT_EQ(ReadTextFile(Dst("zv.exe")), "the product");
+
 }
 
 TEST_F(InstallFileTest, FileHeldOpenByAnotherProcessIsNeverLost)
@@ -417,6 +425,18 @@ HANDLE WINAPI SwapThenOpen(LPCSTR path, DWORD access, DWORD sharing, LPSECURITY_
     return openPatch->Original<decltype(&CreateFileA)>()(path, access, sharing, security, disposition, flags, model);
 }
 
+// Every second handle's information, the path's own in a hold, reports another volume: the
+// same file index on a share or a stick is another folder.
+ImportPatch* informationPatch;
+int informationCalls;
+
+BOOL WINAPI OtherVolumeEachSecond(HANDLE handle, LPBY_HANDLE_FILE_INFORMATION information)
+{
+    const BOOL got = informationPatch->Original<decltype(&GetFileInformationByHandle)>()(handle, information);
+    if (got && ++informationCalls % 2 == 0) information->dwVolumeSerialNumber ^= 0x5A5A;
+    return got;
+}
+
 }  // namespace
 
 // Check and act on one object: a held folder is a folder, no link on the path or on its handle,
@@ -440,6 +460,13 @@ TEST(HeldFolder, ChecksWhatItHoldsAndDeletesThroughHandles)
         openPatch = &patch;
         swapParent = root + "\\parent";
         EXPECT_FALSE(held.Hold(path)) << "another folder under the name";
+    }
+    {
+        ImportPatch patch("kernel32.dll", "GetFileInformationByHandle", reinterpret_cast<void*>(OtherVolumeEachSecond));
+        informationPatch = &patch;
+        informationCalls = 0;
+        EXPECT_FALSE(held.Hold(path)) << "the same index on another volume";
+        EXPECT_EQ(informationCalls, 2);
     }
     EXPECT_TRUE(FolderExists(root + "\\parent moved\\Zevrin 2")) << "the swap did not happen";
     RemoveTree(root + "\\parent");

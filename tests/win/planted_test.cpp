@@ -523,3 +523,22 @@ TEST_F(EndToEnd, AnUninstallMeetsItsFoldersAndLinksOpenElsewhere)
     EXPECT_TRUE(FileExists(menu + "\\Zevrin.lnk"));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, names::kUninstallKey));
 }
+
+// Destinations a careless rule would refuse: the source folder's parent, whose path the source's
+// starts with, and a folder where a run that was ended left its write probe.
+TEST_F(EndToEnd, DestinationsBesideTheSourceOrWithALeftProbeInstall)
+{
+    const struct {
+        const char* what;
+        std::string folder;
+        bool probeLeft;
+    } rows[] = {{"the source folder's parent", kRoot, false}, {"a probe left by an ended run", kTarget, true}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        MakeFolder(row.folder);
+        if (row.probeLeft) WriteTextFile(row.folder + "\\~zvsetup.tmp", "");
+        std::string boxes;
+        EXPECT_TRUE(InstallHere(kSource, row.folder, &boxes)) << boxes;
+        EXPECT_TRUE(FileExists(row.folder + "\\zv.exe"));
+    }
+}
