@@ -224,83 +224,62 @@ BoundPayload::~BoundPayload()
 
 namespace {
 
-OlderWindows* older;
+OlderWindows* older;  // set before the first patch is made: making one calls GetModuleHandleA
 
 BOOL WINAPI OlderVersion(LPOSVERSIONINFOA version)
 {
     if (!version || version->dwOSVersionInfoSize < sizeof(OSVERSIONINFOA)) return FALSE;
-    const DWORD size = version->dwOSVersionInfoSize;
-    memset(version, 0, size);
-    version->dwOSVersionInfoSize = size;
-    version->dwPlatformId = older->Platform();
-    version->dwMajorVersion = older->Major();
-    version->dwMinorVersion = older->Minor();
-    version->dwBuildNumber = older->Platform() == VER_PLATFORM_WIN32_NT ? 1381 : 2222;
+    *version = {version->dwOSVersionInfoSize, older->major, older->minor, 0, older->platform, {}};
     return TRUE;
 }
 
 FARPROC WINAPI OlderLookup(HMODULE module, LPCSTR name)
 {
-    if (HIWORD(name) && older->Missing(name)) return nullptr;
-    return older->Lookup().Original<decltype(&GetProcAddress)>()(module, name);
+    for (const std::string& missing : older->missing)
+        if (HIWORD(name) && missing == name) return nullptr;
+    return older->lookup.Original<decltype(&GetProcAddress)>()(module, name);
 }
 
 HMODULE WINAPI OlderModule(LPCSTR name)
 {
-    if (name && older->Platform() != VER_PLATFORM_WIN32_NT && lstrcmpiA(name, "ntdll.dll") == 0) return nullptr;
-    return older->Module().Original<decltype(&GetModuleHandleA)>()(name);
+    if (name && older->platform != VER_PLATFORM_WIN32_NT && lstrcmpiA(name, "ntdll.dll") == 0) return nullptr;
+    return older->module.Original<decltype(&GetModuleHandleA)>()(name);
 }
 
 HANDLE WINAPI OlderOpen(LPCSTR path, DWORD access, DWORD sharing, LPSECURITY_ATTRIBUTES security, DWORD disposition,
                         DWORD flags, HANDLE model)
 {
-    if (older->Platform() != VER_PLATFORM_WIN32_NT) {
-        const DWORD attributes = path ? GetFileAttributesA(path) : INVALID_FILE_ATTRIBUTES;
-        if (sharing & FILE_SHARE_DELETE) {
-            SetLastError(ERROR_INVALID_PARAMETER);
-            return INVALID_HANDLE_VALUE;
-        }
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            SetLastError(ERROR_ACCESS_DENIED);
-            return INVALID_HANDLE_VALUE;
-        }
+    const DWORD attributes = path ? GetFileAttributesA(path) : INVALID_FILE_ATTRIBUTES;
+    if (older->platform != VER_PLATFORM_WIN32_NT &&
+        ((sharing & FILE_SHARE_DELETE) || (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)))) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_HANDLE_VALUE;
     }
-    return older->Open().Original<decltype(&CreateFileA)>()(path, access, sharing, security, disposition, flags, model);
+    return older->open.Original<decltype(&CreateFileA)>()(path, access, sharing, security, disposition, flags, model);
 }
 
-// Looked up by setup and newer than NT 4.
-const char* const kNewerThanNt4[] = {"SetDefaultDllDirectories", "SetDllDirectoryA"};
-// Looked up by setup, in NT 4 and missing on 95, 98 and Me.
-const char* const kNtOnly[] = {"IsProcessorFeaturePresent", "NtSetInformationFile"};
+OlderWindows* Registered(OlderWindows* windows) { return older = windows; }
 
 }  // namespace
 
 OlderWindows::OlderWindows(DWORD platform, DWORD major, DWORD minor, std::vector<std::string> missing)
-    : platform_(platform),
-      major_(major),
-      minor_(minor),
-      missing_(std::move(missing)),
-      registration_(this),
-      version_("kernel32.dll", "GetVersionExA", reinterpret_cast<void*>(OlderVersion)),
-      lookup_("kernel32.dll", "GetProcAddress", reinterpret_cast<void*>(OlderLookup)),
-      module_("kernel32.dll", "GetModuleHandleA", reinterpret_cast<void*>(OlderModule)),
-      open_("kernel32.dll", "CreateFileA", reinterpret_cast<void*>(OlderOpen))
+    : platform((Registered(this), platform)),
+      major(major),
+      minor(minor),
+      missing(std::move(missing)),
+      version("kernel32.dll", "GetVersionExA", reinterpret_cast<void*>(OlderVersion)),
+      lookup("kernel32.dll", "GetProcAddress", reinterpret_cast<void*>(OlderLookup)),
+      module("kernel32.dll", "GetModuleHandleA", reinterpret_cast<void*>(OlderModule)),
+      open("kernel32.dll", "CreateFileA", reinterpret_cast<void*>(OlderOpen))
 {
-    for (const char* name : kNewerThanNt4) missing_.push_back(name);
+    // Looked up by setup and newer than NT 4; then those NT 4 has and 95, 98 and Me lack.
+    for (const char* name : {"SetDefaultDllDirectories", "SetDllDirectoryA", "SetProcessMitigationPolicy"})
+        this->missing.push_back(name);
     if (platform != VER_PLATFORM_WIN32_NT)
-        for (const char* name : kNtOnly) missing_.push_back(name);
+        for (const char* name : {"IsProcessorFeaturePresent", "NtSetInformationFile"}) this->missing.push_back(name);
 }
 
-OlderWindows::~OlderWindows() = default;
-OlderWindows::Registration::Registration(OlderWindows* windows) { older = windows; }
-OlderWindows::Registration::~Registration() { older = nullptr; }
-
-bool OlderWindows::Missing(const char* function) const
-{
-    for (const std::string& name : missing_)
-        if (name == function) return true;
-    return false;
-}
+OlderWindows::~OlderWindows() { older = nullptr; }
 
 namespace {
 
@@ -311,29 +290,26 @@ SetFileInformation realSetInformation;
 LONG WINAPI PosixSetInformation(HANDLE handle, void* status, void* information, ULONG length, int kind)
 {
     const int kDispositionEx = 64, kDisposition = 13, kRename = 10;
-    const ULONG kPosixSemantics = 0x2, kDelete = 0x1;
-    if (kind != kDispositionEx || length < sizeof(ULONG)) return realSetInformation(handle, status, information, length, kind);
-    const ULONG flags = *static_cast<ULONG*>(information);
-    if (!(flags & kDelete) || !(flags & kPosixSemantics)) return realSetInformation(handle, status, information, length, kind);
-    // FILE_RENAME_INFORMATION: replace, root, name length in bytes, the NT name.
-    std::string target = "\\??\\" + posix->NextParking();
+    const ULONG kDeletePosix = 0x1 | 0x2;
+    if (kind != kDispositionEx || (*static_cast<ULONG*>(information) & kDeletePosix) != kDeletePosix)
+        return realSetInformation(handle, status, information, length, kind);
+    // FILE_RENAME_INFORMATION: replace, root, the name's length in bytes, the NT name.
+    const std::string target = "\\??\\" + posix->parking + "\\" + std::to_string(++posix->asked);
     struct {
         BOOLEAN replace;
         HANDLE root;
         ULONG length;
         WCHAR name[MAX_PATH];
     } rename = {};
-    rename.length = static_cast<ULONG>(
-        MultiByteToWideChar(CP_ACP, 0, target.c_str(), -1, rename.name, MAX_PATH) - 1) * sizeof(WCHAR);
-    LONG got = realSetInformation(handle, status, &rename, sizeof rename, kRename);
-    if (got != 0) return got;
+    rename.length = static_cast<ULONG>(MultiByteToWideChar(CP_ACP, 0, target.c_str(), -1, rename.name, MAX_PATH) - 1) * 2;
     BOOLEAN remove = TRUE;
-    return realSetInformation(handle, status, &remove, sizeof remove, kDisposition);
+    const LONG moved = realSetInformation(handle, status, &rename, sizeof rename, kRename);
+    return moved ? moved : realSetInformation(handle, status, &remove, sizeof remove, kDisposition);
 }
 
 FARPROC WINAPI PosixLookup(HMODULE module, LPCSTR name)
 {
-    const FARPROC found = posix->Lookup().Original<decltype(&GetProcAddress)>()(module, name);
+    const FARPROC found = posix->lookup.Original<decltype(&GetProcAddress)>()(module, name);
     if (!HIWORD(name) || strcmp(name, "NtSetInformationFile") != 0) return found;
     realSetInformation = reinterpret_cast<SetFileInformation>(reinterpret_cast<void*>(found));
     return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(PosixSetInformation));
@@ -342,9 +318,9 @@ FARPROC WINAPI PosixLookup(HMODULE module, LPCSTR name)
 }  // namespace
 
 PosixDeletes::PosixDeletes(std::string parking)
-    : parking_(std::move(parking)), lookup_("kernel32.dll", "GetProcAddress", reinterpret_cast<void*>(PosixLookup))
+    : parking(std::move(parking)), lookup("kernel32.dll", "GetProcAddress", reinterpret_cast<void*>(PosixLookup))
 {
-    CreateDirectoryA(parking_.c_str(), nullptr);
+    CreateDirectoryA(this->parking.c_str(), nullptr);
     posix = this;
 }
 

@@ -70,53 +70,26 @@ private:
 // given, and GetProcAddress finds none of the functions newer than NT 4 that setup looks up,
 // nor those in `missing`. On 95, 98 and Me there is no ntdll.dll, no handle opens on a folder
 // and CreateFileA refuses FILE_SHARE_DELETE, as those systems do.
-class OlderWindows {
-public:
+struct OlderWindows {
     OlderWindows(DWORD platform, DWORD major, DWORD minor, std::vector<std::string> missing = {});
     ~OlderWindows();
-    OlderWindows(const OlderWindows&) = delete;
-    OlderWindows& operator=(const OlderWindows&) = delete;
+    bool Active() const { return version.Active() && lookup.Active() && module.Active() && open.Active(); }
 
-    bool Active() const { return version_.Active() && lookup_.Active() && module_.Active() && open_.Active(); }
-    DWORD Platform() const { return platform_; }
-    DWORD Major() const { return major_; }
-    DWORD Minor() const { return minor_; }
-    bool Missing(const char* function) const;
-    const ImportPatch& Lookup() const { return lookup_; }
-    const ImportPatch& Module() const { return module_; }
-    const ImportPatch& Open() const { return open_; }
-
-private:
-    DWORD platform_, major_, minor_;
-    std::vector<std::string> missing_;
-    // Registers this object for the patched functions before the first patch is made (making
-    // one calls GetModuleHandleA) and until the last is undone.
-    struct Registration {
-        explicit Registration(OlderWindows* windows);
-        ~Registration();
-    } registration_;
-    ImportPatch version_, lookup_, module_, open_;
+    DWORD platform, major, minor;
+    std::vector<std::string> missing;
+    ImportPatch version, lookup, module, open;
 };
 
 // While it lives, NtSetInformationFile, as setup looks it up, honours the POSIX delete
 // (FileDispositionInformationEx with FILE_DISPOSITION_POSIX_SEMANTICS) as Windows 10 does on
 // NTFS and Wine 8 does not (it answers STATUS_NOT_IMPLEMENTED): the name leaves its folder at
 // once, moved out of it through the handle into `parking`, and the file goes with its last
-// handle. Counts the POSIX deletes asked for.
-class PosixDeletes {
-public:
+// handle. `asked` counts the POSIX deletes.
+struct PosixDeletes {
     explicit PosixDeletes(std::string parking);
     ~PosixDeletes();
-    PosixDeletes(const PosixDeletes&) = delete;
-    PosixDeletes& operator=(const PosixDeletes&) = delete;
 
-    bool Active() const { return lookup_.Active(); }
-    int Asked() const { return asked_; }
-    const ImportPatch& Lookup() const { return lookup_; }
-    std::string NextParking() { return parking_ + "\\" + std::to_string(++asked_); }
-
-private:
-    std::string parking_;
-    int asked_ = 0;
-    ImportPatch lookup_;
+    std::string parking;
+    int asked = 0;
+    ImportPatch lookup;
 };

@@ -496,13 +496,12 @@ TEST_F(EndToEnd, AnUninstallMeetsItsFoldersAndLinksOpenElsewhere)
     std::string boxes;
     {
         PosixDeletes deletes(kRoot + "\\deleted");
-        ASSERT_TRUE(deletes.Active());
         HANDLE link = CreateFileA((menu + "\\Help.lnk").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, 0, nullptr);
         ASSERT_NE(link, INVALID_HANDLE_VALUE);
         UninstallHere(kTarget, &boxes);
         CloseHandle(link);
-        EXPECT_EQ(deletes.Asked(), 5) << "three links, their folder and the StartUp link";
+        EXPECT_EQ(deletes.asked, 5) << "three links, their folder and the StartUp link";
     }
     EXPECT_FALSE(FolderExists(menu)) << boxes;
     EXPECT_EQ(boxes.find("were left as they are"), std::string::npos) << boxes;
