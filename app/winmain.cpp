@@ -5,6 +5,7 @@
 #include "app/dll_hardening.h"
 #include "base/code_page.h"
 #include "base/command_line.h"
+#include "base/platform.h"
 #include "base/process_win32.h"
 #include "base/product_names.h"
 #include "install/payload.h"
@@ -86,8 +87,7 @@ __attribute__((externally_visible)) uintptr_t __stack_chk_guard;
 __attribute__((externally_visible, noreturn)) void __stack_chk_fail()
 {
     typedef BOOL(WINAPI * FeaturePresent)(DWORD);
-    const auto present = reinterpret_cast<FeaturePresent>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "IsProcessorFeaturePresent")));
+    const auto present = reinterpret_cast<FeaturePresent>(SystemFunction("IsProcessorFeaturePresent"));
     const DWORD kFastFailAvailable = 23;        // PF_FASTFAIL_AVAILABLE
     const uintptr_t kStackCookieFailure = 2;   // FAST_FAIL_STACK_COOKIE_CHECK_FAILURE
     if (present && present(kFastFailAvailable)) __asm__ volatile("int $0x29" : : "c"(kStackCookieFailure) : "memory");

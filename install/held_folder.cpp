@@ -61,10 +61,9 @@ bool DeleteOnClose(HANDLE handle)
     return SetInformation(set, handle, &remove, sizeof remove, kFileDispositionInformation);
 }
 
-// On Windows 95, 98 and Me: whether the path names a plain file, by its attributes.
-bool IsPlainFileByPath(const char* path)
+// On Windows 95, 98 and Me: whether the attributes read by path are a plain file's.
+bool IsPlainFile(DWORD attributes)
 {
-    const DWORD attributes = GetFileAttributesA(path);
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
 }
 
@@ -111,7 +110,7 @@ void HeldFolder::Release()
 
 bool DeleteCheckedFile(const char* path)
 {
-    if (OnWindows9x()) return IsPlainFileByPath(path) && DeleteFileA(path);
+    if (OnWindows9x()) return IsPlainFile(GetFileAttributesA(path)) && DeleteFileA(path);
     BY_HANDLE_FILE_INFORMATION info;
     HANDLE file = OpenPlainFile(path, DELETE, info);
     if (file == INVALID_HANDLE_VALUE) return false;
@@ -124,7 +123,7 @@ bool DropReadOnlyChecked(const char* path)
 {
     if (OnWindows9x()) {
         const DWORD attributes = GetFileAttributesA(path);
-        return IsPlainFileByPath(path) && (attributes & FILE_ATTRIBUTE_READONLY) &&
+        return IsPlainFile(attributes) && (attributes & FILE_ATTRIBUTE_READONLY) &&
                SetFileAttributesA(path, (attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY)) ?: FILE_ATTRIBUTE_NORMAL);
     }
     BY_HANDLE_FILE_INFORMATION info;
