@@ -7,6 +7,7 @@
 
 #include "base/process_win32.h"
 #include "base/product_names.h"
+#include "install/launcher.h"
 #include "install/sequences.h"
 #include "paths/special_folders.h"
 #include "registry/registry.h"
@@ -59,10 +60,10 @@ INT_PTR CALLBACK InstallDialogProc(HWND window, UINT message, WPARAM wParam, LPA
         // Relative names resolve against the source folder, the current directory since
         // start-up. A missing file is the shell's affair; the dialog says nothing.
         case IDC_LICENSE:
-            ShellExecuteA(window, nullptr, "license.txt", nullptr, nullptr, SW_SHOWNORMAL);
+            StartForUser(window, nullptr, "license.txt", nullptr, nullptr);
             break;
         case IDC_README:
-            ShellExecuteA(window, nullptr, "readme.txt", nullptr, nullptr, SW_SHOWNORMAL);
+            StartForUser(window, nullptr, "readme.txt", nullptr, nullptr);
             break;
         }
         return TRUE;

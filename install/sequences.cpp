@@ -10,6 +10,7 @@
 #include "base/product_names.h"
 #include "install/held_folder.h"
 #include "install/install_file.h"
+#include "install/launcher.h"
 #include "install/payload.h"
 #include "install/shell_ops.h"
 #include "install/shortcut.h"
@@ -343,7 +344,7 @@ bool RunInstall()
         // or found it installed; held while it starts, it is the file that runs.
         VerifiedFile product;
         if (!PayloadBound() || product.Open(target.Data(), names::kProductExe))
-            ShellExecuteA(CurrentDialog, nullptr, target.Data(), "V", DestinationFolder.Data(), SW_SHOWNORMAL);
+            StartForUser(CurrentDialog, nullptr, target.Data(), "V", DestinationFolder.Data());
         else
             ShowMessage(MB_ICONERROR, nullptr, "~ has been changed, and was not started.", &target);
     }
@@ -396,7 +397,7 @@ void RunUninstall()
     SetWindowTextA(CurrentDialog, "Zevrin uninstalled");
     if (MessageBoxA(CurrentDialog, "Can't delete ZV folder. You should delete it manually.\r\nOpen ZV folder in Explorer?",
                     "Delete ZV files", MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND | MB_TOPMOST) == IDYES)
-        ShellExecuteA(nullptr, "Explore", SourceFolder.Text(), nullptr, nullptr, SW_SHOWNORMAL);
+        StartForUser(nullptr, "Explore", SourceFolder.Text(), nullptr, nullptr);
 }
 
 void UninstallCommand(HWND window)

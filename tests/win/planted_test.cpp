@@ -3,6 +3,7 @@
 // byte inside, links in place of folders setup fills or deletes, read-only media. Each case has
 // a control that does what setup once did, through the same platform calls, and shows the harm.
 #include <windows.h>
+#include <exdisp.h>
 #include <shellapi.h>
 
 #include <gtest/gtest.h>
@@ -12,6 +13,8 @@
 #include <map>
 #include <string>
 
+#include "app/dialogs.h"
+#include "base/process_win32.h"
 #include "tests/win/end_to_end.h"
 #include "tests/win/fault_drive.h"
 #include "tests/win/import_patch.h"
@@ -539,5 +542,120 @@ TEST_F(EndToEnd, DestinationsBesideTheSourceOrWithALeftProbeInstall)
         std::string boxes;
         EXPECT_TRUE(InstallHere(kSource, row.folder, &boxes)) << boxes;
         EXPECT_TRUE(FileExists(row.folder + "\\zv.exe"));
+    }
+}
+
+namespace {
+
+// Where setup's token is elevated, what it starts for the user goes to the shell's own process:
+// the texts it hands over there as BSTRs are recorded, each followed by "|", and so is what it
+// gives ShellExecuteA ("file|arguments|folder|verb|"), which starts nothing here. While a Launches lives, the token
+// reports `elevated`, and with `roadFails` the desktop's shell windows cannot be had.
+struct Launches {
+    Launches(DWORD elevated, bool roadFails);
+    DWORD elevated;
+    bool roadFails;
+    std::string road, direct;
+    ImportPatch token, create, texts, open;
+} * launches;
+
+BOOL WINAPI ReportElevation(HANDLE token, TOKEN_INFORMATION_CLASS kind, void* out, DWORD size, DWORD* needed)
+{
+    if (kind != 20 /* TokenElevation */ || size < sizeof(DWORD))
+        return launches->token.Original<decltype(&GetTokenInformation)>()(token, kind, out, size, needed);
+    *static_cast<DWORD*>(out) = launches->elevated;
+    return TRUE;
+}
+
+HRESULT WINAPI CreateUnlessShellWindows(REFCLSID id, LPUNKNOWN outer, DWORD context, REFIID wanted, LPVOID* object)
+{
+    if (IsEqualCLSID(id, CLSID_ShellWindows) && launches->roadFails) return REGDB_E_CLASSNOTREG;
+    return launches->create.Original<decltype(&CoCreateInstance)>()(id, outer, context, wanted, object);
+}
+
+BSTR WINAPI RecordText(const OLECHAR* text)
+{
+    char narrow[MAX_PATH * 2] = {};
+    WideCharToMultiByte(CP_ACP, 0, text, -1, narrow, sizeof narrow, nullptr, nullptr);
+    launches->road += std::string(narrow) + "|";
+    return launches->texts.Original<decltype(&SysAllocString)>()(text);
+}
+
+HINSTANCE WINAPI RecordDirect(HWND, LPCSTR verb, LPCSTR file, LPCSTR arguments, LPCSTR folder, INT)
+{
+    for (const char* text : {file, arguments, folder, verb}) launches->direct += std::string(text ? text : "") + "|";
+    return reinterpret_cast<HINSTANCE>(33);
+}
+
+Launches::Launches(DWORD elevated, bool roadFails)
+    : elevated(elevated), roadFails(roadFails), token("advapi32.dll", "GetTokenInformation", reinterpret_cast<void*>(ReportElevation)),
+      create("ole32.dll", "CoCreateInstance", reinterpret_cast<void*>(CreateUnlessShellWindows)),
+      texts("oleaut32.dll", "SysAllocString", reinterpret_cast<void*>(RecordText)),
+      open("shell32.dll", "ShellExecuteA", reinterpret_cast<void*>(RecordDirect))
+{
+    launches = this;
+}
+
+// Waits for a window the shell opened, and closes it.
+void CloseWhenShown(const char* windowClass, const char* title)
+{
+    HWND window = nullptr;
+    WaitUntil([&] { return (window = FindWindowA(windowClass, title)) != nullptr; }, 30000);
+    EXPECT_NE(window, nullptr) << windowClass << " " << (title ? title : "");
+    if (window) PostMessageA(window, WM_CLOSE, 0, 0);
+}
+
+}  // namespace
+
+// The product at the end of an install, the License and ReadMe buttons and the closing
+// question's Explore: through the shell's own process where setup is elevated (and, under Wine,
+// really started there), as ShellExecuteA always did where it is not or that road fails.
+TEST_F(EndToEnd, WhatSetupStartsRunsWithTheUsersRights)
+{
+    WriteTextFile(kSource + "\\readme.txt", "read me");
+    // So that the shell has a program to open the texts with, as every Windows does.
+    SavedValue textFiles(HKEY_CLASSES_ROOT, ".txt", "");
+    SetString(HKEY_CLASSES_ROOT, ".txt", "", "txtfile");
+    const std::string source = kSource + "\\", target = kTarget + "\\";
+    const std::string road = target + "zv.exe|V|" + target + "|" + source + "license.txt|" + source + "readme.txt|" + target +
+                             "|Explore|";
+    const std::string direct = target + "zv.exe|V|" + target + "||license.txt||||readme.txt||||" + target + "|||Explore|";
+    const struct {
+        DWORD elevated;
+        bool roadFails;
+    } rows[] = {{1, false}, {1, true}, {0, false}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << "elevated " << row.elevated << ", road fails " << row.roadFails);
+        const bool throughShell = row.elevated && !row.roadFails;
+        std::string boxes;
+        {
+            Launches started(row.elevated, row.roadFails);
+            ASSERT_TRUE(started.token.Active() && started.create.Active() && started.texts.Active() && started.open.Active());
+            ASSERT_TRUE(InstallHere(kSource, kTarget, &boxes, true)) << boxes;
+            if (throughShell) {
+                CloseWhenShown(names::kProductWindowClass, nullptr);
+                EXPECT_NE(ReadTextFile(kTarget + "\\zv-standin.log").find("start V"), std::string::npos);
+            }
+            CloseProductStandIn();
+            HWND dialog = CreateDialogIndirectParamA(ModuleInstance, static_cast<const DLGTEMPLATE*>(SetupDialogTemplate(IDD_INSTALL)),
+                                                     nullptr, InstallDialogProc, 0);
+            ASSERT_NE(dialog, nullptr);
+            SourceFolder.AssignText(source.c_str());
+            char previous[MAX_PATH];
+            GetCurrentDirectoryA(MAX_PATH, previous);
+            SetCurrentDirectoryA(source.c_str());
+            SendMessageA(dialog, WM_COMMAND, IDC_LICENSE, 0);
+            SendMessageA(dialog, WM_COMMAND, IDC_README, 0);
+            SetCurrentDirectoryA(previous);
+            DestroyWindow(dialog);
+            if (throughShell) {
+                CloseWhenShown("Notepad", nullptr);
+                CloseWhenShown("Notepad", nullptr);
+            }
+            UninstallHere(kTarget, &boxes, IDYES);
+            if (throughShell) CloseWhenShown("ExplorerWClass", "Zevrin 2");
+            EXPECT_EQ(started.road, throughShell ? road : "");
+            EXPECT_EQ(started.direct, throughShell ? "" : direct);
+        }
     }
 }

@@ -55,7 +55,7 @@ BOOL WINAPI RecordEnd(HWND window, INT_PTR result)
 // result the dialog was ended with, or -1. The first progress caption must find the dialog
 // disabled: a second click would start the sequence again inside the first one's message pump.
 INT_PTR RunOnDialog(int id, DLGPROC procedure, const std::string& source, const std::string& destination,
-                    std::string* boxes)
+                    std::string* boxes, bool startProduct = false, int answer = IDNO)
 {
     SourceFolder.AssignText((source + "\\").c_str());
     OleInitialize(nullptr);
@@ -64,7 +64,7 @@ INT_PTR RunOnDialog(int id, DLGPROC procedure, const std::string& source, const 
     if (!dialog) return -1;
     if (id == IDD_INSTALL) {
         SetDlgItemTextA(dialog, IDC_DESTINATION, destination.c_str());
-        CheckDlgButton(dialog, IDC_START_PRODUCT, BST_UNCHECKED);
+        CheckDlgButton(dialog, IDC_START_PRODUCT, startProduct ? BST_CHECKED : BST_UNCHECKED);
     }
     RunningDialog = dialog;
     FirstCaptionOnEnabled = EndedWith = -1;
@@ -74,9 +74,9 @@ INT_PTR RunOnDialog(int id, DLGPROC procedure, const std::string& source, const 
         SetCaptionPatch = &caption;
         EndDialogPatch = &end;
         DialogWatcher answers(
-            [boxes](HWND box) {
+            [boxes, answer](HWND box) {
                 if (boxes) *boxes += MessageBoxText(box) + "\n";
-                PostMessageA(box, WM_COMMAND, GetDlgItem(box, IDNO) ? IDNO : IDOK, 0);
+                PostMessageA(box, WM_COMMAND, GetDlgItem(box, IDNO) ? answer : IDOK, 0);
             },
             dialog);
         SendMessageA(dialog, WM_COMMAND, IDOK, 0);
@@ -90,12 +90,13 @@ INT_PTR RunOnDialog(int id, DLGPROC procedure, const std::string& source, const 
 
 }  // namespace
 
-bool InstallHere(const std::string& source, const std::string& destination, std::string* boxes)
+bool InstallHere(const std::string& source, const std::string& destination, std::string* boxes, bool startProduct)
 {
-    return RunOnDialog(IDD_INSTALL, InstallDialogProc, source, destination, boxes) == 1;
+    return RunOnDialog(IDD_INSTALL, InstallDialogProc, source, destination, boxes, startProduct) == 1;
 }
 
-void UninstallHere(const std::string& source, std::string* boxes)
+void UninstallHere(const std::string& source, std::string* boxes, int answer)
 {
-    EXPECT_EQ(RunOnDialog(IDD_UNINSTALL, UninstallDialogProc, source, "", boxes), 1) << "the uninstall dialog always ends";
+    EXPECT_EQ(RunOnDialog(IDD_UNINSTALL, UninstallDialogProc, source, "", boxes, false, answer), 1)
+        << "the uninstall dialog always ends";
 }
