@@ -2,33 +2,39 @@
 
 #include "base/platform.h"
 #include "base/text_buffer.h"
-#include "install/install_file.h"
 
 namespace {
+
+// Whether the path names something that has the attribute.
+bool HasAttribute(const char* path, DWORD attribute)
+{
+    const DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & attribute);
+}
 
 // The object a handle holds: the volume and the file's index on it.
 bool Identity(HANDLE handle, BY_HANDLE_FILE_INFORMATION& info)
 {
-    return handle != INVALID_HANDLE_VALUE && GetFileInformationByHandle(handle, &info);
+    return handle && handle != INVALID_HANDLE_VALUE && GetFileInformationByHandle(handle, &info);
 }
 
-HANDLE OpenItself(const char* path, DWORD access, DWORD sharing)
+void OpenItself(OwnedHandle& handle, const char* path, DWORD access, DWORD sharing)
 {
-    return CreateFileA(path, access, sharing, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-                       nullptr);
+    handle.Reset(CreateFileA(path, access, sharing, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
 }
 
 // Opens a plain file itself (a link, not what it points to) with `access`, sharing everything,
-// and reads its information; INVALID_HANDLE_VALUE, with nothing open, when the path names
-// nothing, a folder or a reparse point. A link to a folder opens, under Wine, as the folder it
-// points to: refused as a folder.
-HANDLE OpenPlainFile(const char* path, DWORD access, BY_HANDLE_FILE_INFORMATION& info)
+// and reads its information; false, with nothing open, when the path names nothing, a folder
+// or a reparse point. A link to a folder opens, under Wine, as the folder it points to:
+// refused as a folder.
+bool OpenPlainFile(OwnedHandle& file, const char* path, DWORD access, BY_HANDLE_FILE_INFORMATION& info)
 {
-    HANDLE file = OpenItself(path, access | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
-    if (Identity(file, info) && !(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
-        return file;
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-    return INVALID_HANDLE_VALUE;
+    OpenItself(file, path, access | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+    if (Identity(file.Get(), info) && !(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
+        return true;
+    file.Close();
+    return false;
 }
 
 // Changes the object behind the handle itself. NtSetInformationFile is there from NT 3.1 on
@@ -69,6 +75,28 @@ bool IsPlainFile(DWORD attributes)
 
 }  // namespace
 
+bool PathExists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+
+bool IsFolder(const char* path) { return HasAttribute(path, FILE_ATTRIBUTE_DIRECTORY); }
+
+bool IsLink(const char* path) { return HasAttribute(path, FILE_ATTRIBUTE_REPARSE_POINT); }
+
+bool SameFolder(const TextBuffer& first, const TextBuffer& second)
+{
+    if (TextBuffer::EqualsNoCase(first, second)) return true;
+    // Opened as a path resolves: a link typed for the folder is the folder it points to.
+    OwnedHandle handles[2];
+    BY_HANDLE_FILE_INFORMATION info[2];
+    const TextBuffer* const paths[] = {&first, &second};
+    for (int i = 0; i < 2; ++i) {
+        handles[i].Reset(CreateFileA(paths[i]->Text(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        if (!Identity(handles[i].Get(), info[i])) return false;
+    }
+    return info[0].dwVolumeSerialNumber == info[1].dwVolumeSerialNumber && info[0].nFileIndexLow == info[1].nFileIndexLow &&
+           info[0].nFileIndexHigh == info[1].nFileIndexHigh;
+}
+
 bool HeldFolder::Hold(const TextBuffer& folder, bool toRemove)
 {
     Release();
@@ -82,29 +110,28 @@ bool HeldFolder::Hold(const TextBuffer& folder, bool toRemove)
         return false;
     }
     // Data access, not attributes alone: only a handle with it imposes its sharing on others.
-    handle_ = OpenItself(path, GENERIC_READ | (toRemove ? DELETE : 0), FILE_SHARE_READ | FILE_SHARE_WRITE);
+    OpenItself(handle_, path, GENERIC_READ | (toRemove ? DELETE : 0), FILE_SHARE_READ | FILE_SHARE_WRITE);
     BY_HANDLE_FILE_INFORMATION held, named;
-    HANDLE again = OpenItself(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
-    const bool same = Identity(handle_, held) && Identity(again, named) &&
+    OwnedHandle again;
+    OpenItself(again, path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+    const bool same = Identity(handle_.Get(), held) && Identity(again.Get(), named) &&
                       (held.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == FILE_ATTRIBUTE_DIRECTORY &&
                       !IsLink(path) && held.dwVolumeSerialNumber == named.dwVolumeSerialNumber &&
                       held.nFileIndexLow == named.nFileIndexLow && held.nFileIndexHigh == named.nFileIndexHigh;
-    if (again != INVALID_HANDLE_VALUE) CloseHandle(again);
     if (!same) Release();
     return same;
 }
 
 bool HeldFolder::RemoveIfEmpty()
 {
-    const bool removed = OnWindows9x() ? path_.Length() > 0 && RemoveDirectoryA(path_.Data()) : DeleteOnClose(handle_);
+    const bool removed = OnWindows9x() ? path_.Length() > 0 && RemoveDirectoryA(path_.Data()) : DeleteOnClose(handle_.Get());
     Release();
     return removed;
 }
 
 void HeldFolder::Release()
 {
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
+    handle_.Close();
     path_.Release();
 }
 
@@ -112,11 +139,8 @@ bool DeleteCheckedFile(const char* path)
 {
     if (OnWindows9x()) return IsPlainFile(GetFileAttributesA(path)) && DeleteFileA(path);
     BY_HANDLE_FILE_INFORMATION info;
-    HANDLE file = OpenPlainFile(path, DELETE, info);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    const bool deleted = DeleteOnClose(file);
-    CloseHandle(file);
-    return deleted;
+    OwnedHandle file;
+    return OpenPlainFile(file, path, DELETE, info) && DeleteOnClose(file.Get());
 }
 
 bool DropReadOnlyChecked(const char* path)
@@ -127,8 +151,8 @@ bool DropReadOnlyChecked(const char* path)
                SetFileAttributesA(path, (attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY)) ?: FILE_ATTRIBUTE_NORMAL);
     }
     BY_HANDLE_FILE_INFORMATION info;
-    HANDLE file = OpenPlainFile(path, FILE_WRITE_ATTRIBUTES, info);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    OwnedHandle file;
+    if (!OpenPlainFile(file, path, FILE_WRITE_ATTRIBUTES, info)) return false;
     bool dropped = false;
     if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) {
         // FILE_BASIC_INFORMATION: four times (zero: unchanged), then the attributes, of which
@@ -139,8 +163,7 @@ bool DropReadOnlyChecked(const char* path)
         } basic = {};
         basic.attributes = (info.dwFileAttributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY)) ?: FILE_ATTRIBUTE_NORMAL;
         const int kFileBasicInformation = 4;
-        dropped = SetInformation(SetInformationCall(), file, &basic, sizeof basic, kFileBasicInformation);
+        dropped = SetInformation(SetInformationCall(), file.Get(), &basic, sizeof basic, kFileBasicInformation);
     }
-    CloseHandle(file);
     return dropped;
 }

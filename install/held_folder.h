@@ -9,7 +9,20 @@
 // and acts go by path.
 #include <windows.h>
 
+#include "base/owned_handle.h"
 #include "base/text_buffer.h"
+
+// Whether a path names anything, or a folder, right now, read by path; they accept a path with
+// a trailing backslash (which names what a link points to).
+bool PathExists(const char* path);
+bool IsFolder(const char* path);
+// Whether the path itself is a reparse point (a symbolic link or junction): whatever setup
+// writes, moves or deletes through it lands wherever its owner pointed it.
+bool IsLink(const char* path);
+// Whether two paths name one folder, as the file system knows it: the same volume and file
+// index, whatever the spelling (a short name, another drive letter or share, a link). Where a
+// folder cannot be opened (95, 98 and Me), only the same text, letter case ignored, names one.
+bool SameFolder(const TextBuffer& first, const TextBuffer& second);
 
 class HeldFolder {
 public:
@@ -30,7 +43,7 @@ public:
     void Release();
 
 private:
-    HANDLE handle_ = INVALID_HANDLE_VALUE;
+    OwnedHandle handle_;
     TextBuffer path_;  // the folder as checked, without its trailing backslash
 };
 

@@ -9,7 +9,6 @@
 #include "base/process_win32.h"
 #include "base/product_names.h"
 #include "install/shell_flags.h"
-#include "install/held_folder.h"
 #include "install/payload.h"
 #include "install/shell_ops.h"
 #include "install/waiting.h"
@@ -56,23 +55,6 @@ const char* FindFile(const char* name, int kind)
         if (Accepts(kind)) return Finder.found.cFileName;
     }
 }
-
-bool PathExists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
-
-namespace {
-
-// Whether the path names something that has the attribute.
-bool HasAttribute(const char* path, DWORD attribute)
-{
-    const DWORD attributes = GetFileAttributesA(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & attribute);
-}
-
-}  // namespace
-
-bool IsFolder(const char* path) { return HasAttribute(path, FILE_ATTRIBUTE_DIRECTORY); }
-
-bool IsLink(const char* path) { return HasAttribute(path, FILE_ATTRIBUTE_REPARSE_POINT); }
 
 bool FoundLink() { return (Finder.found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
 

@@ -2,6 +2,7 @@
 // The file copy policy and the process-wide file finder it is built on (its state lives in
 // base/process_win32.h). Results: 0 on success, non-zero codes on failure, as the shell's.
 #include "base/text_buffer.h"
+#include "install/held_folder.h"
 
 // What FindFile accepts.
 constexpr int kFindFiles = 0;
@@ -14,17 +15,10 @@ constexpr int kFindAny = 2;
 // runs out is closed.
 const char* FindFile(const char* name, int kind);
 
-// Whether a path names anything, or a folder, right now; unlike FindFile these leave the
-// finder's open search alone and accept a path with a trailing backslash.
-bool PathExists(const char* path);
-bool IsFolder(const char* path);
 // Whether the entry FindFile found last is a reparse point: such an entry is never deleted,
 // since deleting through a link may take what it points to (Wine's DeleteFileA deletes a
 // link's target). Wine marks only links to folders; a link to a file reads as a plain file.
 bool FoundLink();
-// Whether the path itself is a reparse point (a symbolic link or junction): whatever setup
-// writes, moves or deletes through it lands wherever its owner pointed it.
-bool IsLink(const char* path);
 // Whether the folder holds a reparse point directly (whether it is one, HeldFolder checks).
 // Searched apart from the finder.
 bool HoldsLink(const TextBuffer& folder);

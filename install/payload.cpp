@@ -53,12 +53,12 @@ bool VerifiedFile::Open(const char* path, const char* name)
         if (!NextPayloadFile(file)) return false;
         if (file.nameLength == length && EqualsIgnoringAsciiCase(file.name, name, static_cast<int32_t>(length))) break;
     }
-    handle_ = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (handle_ == INVALID_HANDLE_VALUE) return false;
+    handle_.Reset(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!handle_.Valid()) return false;
     Sha256 hash;
     uint32_t total = 0;
     DWORD got;
-    while (ReadFile(handle_, readArea, sizeof readArea, &got, nullptr) && got > 0) {
+    while (ReadFile(handle_.Get(), readArea, sizeof readArea, &got, nullptr) && got > 0) {
         total += got;
         // A file larger than named is not the one named, however it goes on.
         if (total > file.size) break;
@@ -69,11 +69,5 @@ bool VerifiedFile::Open(const char* path, const char* name)
     uint8_t differ = total != file.size;
     for (int i = 0; i < 32; ++i) differ |= digest[i] ^ file.digest[i];
     if (differ) Close();
-    return handle_ != INVALID_HANDLE_VALUE;
-}
-
-void VerifiedFile::Close()
-{
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
+    return handle_.Valid();
 }

@@ -14,6 +14,8 @@
 
 #include <stdint.h>
 
+#include "base/owned_handle.h"
+
 constexpr int kPayloadTableBytes = 1024;
 constexpr int kPayloadMarkBytes = 16;
 
@@ -37,7 +39,6 @@ bool NextPayloadFile(PayloadFile& file);
 class VerifiedFile {
 public:
     VerifiedFile() = default;
-    ~VerifiedFile() { Close(); }
     VerifiedFile(const VerifiedFile&) = delete;
     VerifiedFile& operator=(const VerifiedFile&) = delete;
 
@@ -45,8 +46,8 @@ public:
     // held, when the file is missing or unreadable, the table names no such file, or its size
     // or digest differ.
     bool Open(const char* path, const char* name);
-    void Close();
+    void Close() { handle_.Close(); }
 
 private:
-    HANDLE handle_ = INVALID_HANDLE_VALUE;
+    OwnedHandle handle_;
 };

@@ -298,7 +298,7 @@ bool RunInstall()
         return false;
     }
     if (!DestinationFolder.EndsWith("\\", 1)) DestinationFolder.AppendText("\\");
-    if (TextBuffer::EqualsNoCase(DestinationFolder, SourceFolder)) {
+    if (SameFolder(DestinationFolder, SourceFolder)) {
         ShowMessage(MB_ICONERROR, nullptr,
                     "Source and destination directories must be different.\r\nIf you want to uninstall ZV, do it "
                     "through Control Panel Add-Remove Programs.");

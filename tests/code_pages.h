@@ -16,8 +16,9 @@ struct CodePage {
 };
 
 inline constexpr CodePage kCodePages[] = {
-    // "Zevrin Ä", "Zevrin ä": not ASCII letters, never folded.
-    {1252, "de_DE.UTF-8", {0}, "Zevrin \xC4", "Zevrin \xE4"},
+    // "Zevrin ×", "Zevrin ÷" (D7, F7): no letters, so never folded, though a fold that sets bit 5
+    // of any byte takes them for one. (Ä and ä, C4 and E4, would name one folder on NTFS.)
+    {1252, "de_DE.UTF-8", {0}, "Zevrin \xD7", "Zevrin \xF7"},
     // ポイント表 (ポ is 83 7C, 表 95 5C), ポツント表 (イ 83 43, ツ 83 63).
     {932, "ja_JP.UTF-8", {0x81, 0x9F, 0xE0, 0xFC, 0}, "\x83\x7C\x83\x43\x83\x93\x83\x67\x95\x5C",
      "\x83\x7C\x83\x63\x83\x93\x83\x67\x95\x5C"},

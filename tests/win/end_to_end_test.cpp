@@ -342,6 +342,15 @@ TEST_F(EndToEnd, StopPaths)
     EXPECT_EQ(same.boxes[0].text, "Source and destination directories must be different.\r\nIf you want to uninstall "
                                   "ZV, do it through Control Panel Add-Remove Programs.");
     EXPECT_EQ(same.last, SetupSession::Ready);
+    // The same folder by its short name, from a source folder whose name is long.
+    const std::string longSource = kRoot + "\\The source of a long name";
+    CopyFolderFiles(kSource, longSource);
+    char shortName[MAX_PATH] = {};
+    GetShortPathNameA(longSource.c_str(), shortName, MAX_PATH);
+    ASSERT_NE(shortName, longSource);
+    Outcome shortForm = DriveInstall(longSource + "\\setup.exe", shortName);
+    ASSERT_EQ(shortForm.boxes.size(), 1u) << shortName;
+    EXPECT_EQ(shortForm.boxes[0].text, same.boxes[0].text) << shortName;
 
     // A destination that cannot be created.
     Outcome missing = Install("Q:\\no drive\\Zevrin 2");

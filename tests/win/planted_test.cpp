@@ -527,7 +527,8 @@ TEST_F(EndToEnd, AnUninstallMeetsItsFoldersAndLinksOpenElsewhere)
 }
 
 // Destinations a careless rule would refuse: the source folder's parent, whose path the source's
-// starts with, and a folder where a run that was ended left its write probe.
+// starts with, and a folder where a run that was ended left its write probe; and one that a
+// comparison of texts would let through: a link to the source folder.
 TEST_F(EndToEnd, DestinationsBesideTheSourceOrWithALeftProbeInstall)
 {
     const struct {
@@ -543,6 +544,13 @@ TEST_F(EndToEnd, DestinationsBesideTheSourceOrWithALeftProbeInstall)
         EXPECT_TRUE(InstallHere(kSource, row.folder, &boxes)) << boxes;
         EXPECT_TRUE(FileExists(row.folder + "\\zv.exe"));
     }
+    // And one it must refuse: the source folder under another name, a link to it.
+    const std::string link = kRoot + "\\link to the source";
+    LinkRemover removeLink{link};
+    if (!PlantLink(kSource, link)) GTEST_SKIP() << "no symbolic link can be made here";
+    const Outcome refused = Install(link);
+    ASSERT_EQ(refused.boxes.size(), 1u) << BoxTexts(refused.boxes);
+    EXPECT_EQ(refused.boxes[0].text.find("Source and destination directories must be different."), 0u);
 }
 
 namespace {
