@@ -73,6 +73,57 @@ bool IsPlainFile(DWORD attributes)
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
 }
 
+// A UNICODE_STRING: the length and room in bytes, and the text, not ended by a zero.
+struct CountedName {
+    USHORT length, room;
+    const wchar_t* text;
+};
+
+// The name Windows resolved for what a handle holds, as NtQueryObject (ObjectNameInformation,
+// there from NT 3.1) reports it: every link on the way followed, in the kernel's own form
+// ("\Device\HarddiskVolume2\Users\...", under Wine "\??\C:\users\..."). The name lives in
+// `area` (OBJECT_NAME_INFORMATION: the counted name, then its text); false where the call is
+// missing, fails or the name does not fit.
+union NameArea {
+    CountedName name;
+    wchar_t units[1024];
+};
+
+bool ResolvedName(HANDLE handle, NameArea& area)
+{
+    typedef LONG(WINAPI * QueryFunction)(HANDLE, int kind, void* information, ULONG length, ULONG* needed);
+    const auto query = reinterpret_cast<QueryFunction>(SystemFunction("NtQueryObject", "ntdll.dll"));
+    ULONG needed;
+    const int kObjectNameInformation = 1;
+    return query && query(handle, kObjectNameInformation, &area, sizeof area, &needed) == 0 && area.name.text;
+}
+
+// Whether the folder held is the one named `name` directly inside the folder `parent` holds:
+// its resolved name is the parent's, a backslash and `name`, letter case ignored as Windows
+// ignores it. A link in place of the folder, or one above it that was swapped in between the
+// two opens, resolves elsewhere.
+NameArea parentName, heldName;
+
+bool NamedInParent(HANDLE parent, HANDLE held, const char* name)
+{
+    typedef BOOLEAN(WINAPI * EqualFunction)(const CountedName*, const CountedName*, BOOLEAN ignoreCase);
+    const auto equal = reinterpret_cast<EqualFunction>(SystemFunction("RtlEqualUnicodeString", "ntdll.dll"));
+    if (!equal || !ResolvedName(parent, parentName) || !ResolvedName(held, heldName)) return false;
+    const CountedName& above = parentName.name;
+    const CountedName& whole = heldName.name;
+    TextBuffer wide;
+    wide.ConvertToWide(name);
+    const USHORT nameBytes = static_cast<USHORT>(wide.Length());
+    const bool separated = above.length >= 2 && above.text[above.length / 2 - 1] == L'\\';
+    const USHORT prefix = static_cast<USHORT>(above.length + (separated ? 0 : 2));
+    if (nameBytes == 0 || whole.length != prefix + nameBytes || (!separated && whole.text[above.length / 2] != L'\\'))
+        return false;
+    const CountedName start = {above.length, above.length, whole.text};
+    const CountedName last = {nameBytes, nameBytes, whole.text + prefix / 2};
+    const CountedName own = {nameBytes, nameBytes, reinterpret_cast<const wchar_t*>(wide.Data())};
+    return equal(&start, &above, TRUE) && equal(&last, &own, TRUE);
+}
+
 }  // namespace
 
 bool PathExists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
@@ -109,17 +160,30 @@ bool HeldFolder::Hold(const TextBuffer& folder, bool toRemove)
         Release();
         return false;
     }
-    // Data access, not attributes alone: only a handle with it imposes its sharing on others.
-    OpenItself(handle_, path, GENERIC_READ | (toRemove ? DELETE : 0), FILE_SHARE_READ | FILE_SHARE_WRITE);
-    BY_HANDLE_FILE_INFORMATION held, named;
-    OwnedHandle again;
-    OpenItself(again, path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
-    const bool same = Identity(handle_.Get(), held) && Identity(again.Get(), named) &&
-                      (held.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == FILE_ATTRIBUTE_DIRECTORY &&
-                      !IsLink(path) && held.dwVolumeSerialNumber == named.dwVolumeSerialNumber &&
-                      held.nFileIndexLow == named.nFileIndexLow && held.nFileIndexHigh == named.nFileIndexHigh;
-    if (!same) Release();
-    return same;
+    // The folder's parent is opened first, as its path resolves, and the folder held is then
+    // known by the name Windows resolved. A swap that passes as setup looks is met again a
+    // moment later; one that stays is refused.
+    TextBuffer above;
+    above.GetFolderPart(path_);
+    const char* name = path + above.Length();
+    for (int tries = 0; tries < 3; ++tries) {
+        OwnedHandle parent;
+        OpenItself(parent, above.Text(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+        // Data access, not attributes alone: only a handle with it imposes its sharing on others.
+        OpenItself(handle_, path, GENERIC_READ | (toRemove ? DELETE : 0), FILE_SHARE_READ | FILE_SHARE_WRITE);
+        BY_HANDLE_FILE_INFORMATION held, named;
+        OwnedHandle again;
+        OpenItself(again, path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+        if (Identity(handle_.Get(), held) && Identity(again.Get(), named) &&
+            (held.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == FILE_ATTRIBUTE_DIRECTORY &&
+            !IsLink(path) && held.dwVolumeSerialNumber == named.dwVolumeSerialNumber &&
+            held.nFileIndexLow == named.nFileIndexLow && held.nFileIndexHigh == named.nFileIndexHigh &&
+            NamedInParent(parent.Get(), handle_.Get(), name))
+            return true;
+        handle_.Close();
+    }
+    Release();
+    return false;
 }
 
 bool HeldFolder::RemoveIfEmpty()

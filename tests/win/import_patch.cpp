@@ -1,6 +1,7 @@
 #include "tests/win/import_patch.h"
 
 #include <string.h>
+#include <wchar.h>
 
 #include "base/sha256.h"
 #include "install/payload.h"
@@ -325,3 +326,52 @@ PosixDeletes::PosixDeletes(std::string parking)
 }
 
 PosixDeletes::~PosixDeletes() { posix = nullptr; }
+
+namespace {
+
+NamesOneLevelOff* offNames;
+typedef LONG(WINAPI* QueryObject)(HANDLE, int kind, void* information, ULONG length, ULONG* needed);
+QueryObject realQueryObject;
+
+LONG WINAPI QueryNameOneLevelOff(HANDLE handle, int kind, void* information, ULONG length, ULONG* needed)
+{
+    const LONG status = realQueryObject(handle, kind, information, length, needed);
+    struct Counted {
+        USHORT length, room;
+        WCHAR* text;
+    }* name = static_cast<Counted*>(information);
+    if (status != 0 || kind != 1 /* ObjectNameInformation */) return status;
+    std::wstring text(name->text, name->length / 2);
+    WCHAR own[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, ("\\" + offNames->name).c_str(), -1, own, MAX_PATH);
+    const size_t at = text.size() >= wcslen(own) ? text.size() - wcslen(own) : std::wstring::npos;
+    if (at == std::wstring::npos || _wcsicmp(text.c_str() + at, own) != 0) return status;
+    text.insert(at, L"\\elsewhere");
+    // Written after the counted name, where the real text was.
+    if (sizeof(Counted) + (text.size() + 1) * 2 > length) return status;
+    WCHAR* area = reinterpret_cast<WCHAR*>(name + 1);
+    wcscpy(area, text.c_str());
+    name->text = area;
+    name->length = static_cast<USHORT>(text.size() * 2);
+    name->room = static_cast<USHORT>(name->length + 2);
+    ++offNames->asked;
+    return status;
+}
+
+FARPROC WINAPI OneLevelOffLookup(HMODULE module, LPCSTR name)
+{
+    const FARPROC found = offNames->lookup.Original<decltype(&GetProcAddress)>()(module, name);
+    if (!HIWORD(name) || strcmp(name, "NtQueryObject") != 0) return found;
+    realQueryObject = reinterpret_cast<QueryObject>(reinterpret_cast<void*>(found));
+    return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(QueryNameOneLevelOff));
+}
+
+}  // namespace
+
+NamesOneLevelOff::NamesOneLevelOff(std::string name)
+    : name(std::move(name)), lookup("kernel32.dll", "GetProcAddress", reinterpret_cast<void*>(OneLevelOffLookup))
+{
+    offNames = this;
+}
+
+NamesOneLevelOff::~NamesOneLevelOff() { offNames = nullptr; }

@@ -93,3 +93,16 @@ struct PosixDeletes {
     int asked = 0;
     ImportPatch lookup;
 };
+
+// While it lives, NtQueryObject, as setup looks it up, reports the name of a handle on a folder
+// called `name` one level off, as a junction swapped in above it between two opens would make
+// Windows resolve it: "...\<name>" becomes "...\elsewhere\<name>". `asked` counts the names
+// so reported.
+struct NamesOneLevelOff {
+    explicit NamesOneLevelOff(std::string name);
+    ~NamesOneLevelOff();
+
+    std::string name;
+    int asked = 0;
+    ImportPatch lookup;
+};

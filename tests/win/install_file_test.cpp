@@ -411,16 +411,18 @@ TEST_F(InstallFileTest, BadNamesAndFilesGiveAResultAndLoseNothing)
 
 namespace {
 
-// Puts another folder under the held folder's name by renaming its parent, at the moment the
-// path is opened to compare it with the handle: what Windows refuses while a folder below is
-// open, and Wine allows.
-std::string swapParent;
+// Puts another folder under the held folder's name by renaming its parent, each time the path
+// is opened to compare it with the handle: what Windows refuses while a folder below is open,
+// and Wine allows. The parents moved away are numbered.
+std::string swapParent, swapFolder;
+int swaps;
 ImportPatch* openPatch;
 
 HANDLE WINAPI SwapThenOpen(LPCSTR path, DWORD access, DWORD sharing, LPSECURITY_ATTRIBUTES security, DWORD disposition,
                            DWORD flags, HANDLE model)
 {
-    if (access == FILE_READ_ATTRIBUTES && MoveFileA(swapParent.c_str(), (swapParent + " moved").c_str()))
+    if (access == FILE_READ_ATTRIBUTES && path == swapFolder &&
+        MoveFileA(swapParent.c_str(), (swapParent + " moved " + std::to_string(++swaps)).c_str()))
         MakeFolder(path);
     return openPatch->Original<decltype(&CreateFileA)>()(path, access, sharing, security, disposition, flags, model);
 }
@@ -458,19 +460,20 @@ TEST(HeldFolder, ChecksWhatItHoldsAndDeletesThroughHandles)
     {
         ImportPatch patch("kernel32.dll", "CreateFileA", reinterpret_cast<void*>(SwapThenOpen));
         openPatch = &patch;
-        swapParent = root + "\\parent";
+        swapParent = root + "\\parent", swapFolder = folder;
         EXPECT_FALSE(held.Hold(path)) << "another folder under the name";
+        EXPECT_EQ(swaps, 3) << "tried three times";
     }
     {
         ImportPatch patch("kernel32.dll", "GetFileInformationByHandle", reinterpret_cast<void*>(OtherVolumeEachSecond));
         informationPatch = &patch;
         informationCalls = 0;
         EXPECT_FALSE(held.Hold(path)) << "the same index on another volume";
-        EXPECT_EQ(informationCalls, 2);
+        EXPECT_EQ(informationCalls, 6) << "three tries, two handles each";
     }
-    EXPECT_TRUE(FolderExists(root + "\\parent moved\\Zevrin 2")) << "the swap did not happen";
+    EXPECT_TRUE(FolderExists(root + "\\parent moved 1\\Zevrin 2")) << "the swap did not happen";
     RemoveTree(root + "\\parent");
-    ASSERT_TRUE(MoveFileA((root + "\\parent moved").c_str(), (root + "\\parent").c_str()));
+    ASSERT_TRUE(MoveFileA((root + "\\parent moved 1").c_str(), (root + "\\parent").c_str()));
 
     ASSERT_TRUE(held.Hold(path, true));
     EXPECT_FALSE(MoveFileA(folder.c_str(), (root + "\\renamed").c_str())) << "renamed while held";

@@ -488,6 +488,25 @@ TEST_F(EndToEnd, EveryWindowsFamilyInstallsAndUninstalls)
         << boxes;
 }
 
+// A junction swapped in above the Start Menu folder between the opens of its parent and of the
+// folder itself: the folder resolves one level off, and its hold is refused whatever its path
+// says; the StartUp folder, named as it is, still gets its link.
+TEST_F(EndToEnd, AFolderResolvedElsewhereThanInItsParentIsNotHeld)
+{
+    const std::string menu = programs_ + "\\Zevrin 2";
+    std::string boxes;
+    {
+        NamesOneLevelOff names("Zevrin 2");
+        EXPECT_TRUE(InstallHere(kSource, kTarget, &boxes)) << boxes;
+        EXPECT_GT(names.asked, 0);
+    }
+    EXPECT_FALSE(FileExists(menu + "\\Zevrin.lnk"));
+    EXPECT_NE(boxes.find("were left as they are, because they could not be checked or changed safely:\r\n" + menu + "\r\n"),
+              std::string::npos)
+        << boxes;
+    EXPECT_TRUE(FileExists(startup_ + "\\Zevrin.lnk"));
+}
+
 // What another process may have open while setup uninstalls: a link (an indexer, a virus
 // scanner) does not keep the emptied folder, whose link goes at once where Windows has POSIX
 // deletes; the Start Menu folder itself, opened without delete sharing, cannot be held to be
