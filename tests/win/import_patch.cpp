@@ -308,12 +308,22 @@ LONG WINAPI PosixSetInformation(HANDLE handle, void* status, void* information, 
     return moved ? moved : realSetInformation(handle, status, &remove, sizeof remove, kDisposition);
 }
 
+// GetProcAddress as patched by `patch`: the real answer, but for the function `wanted` the
+// replacement, the real one kept in `real`.
+template <typename Function>
+FARPROC LookUpSwapped(const ImportPatch& patch, HMODULE module, LPCSTR name, const char* wanted, Function& real,
+                      Function replacement)
+{
+    const FARPROC found = patch.Original<decltype(&GetProcAddress)>()(module, name);
+    if (!HIWORD(name) || strcmp(name, wanted) != 0) return found;
+    real = reinterpret_cast<Function>(reinterpret_cast<void*>(found));
+    return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(replacement));
+}
+
 FARPROC WINAPI PosixLookup(HMODULE module, LPCSTR name)
 {
-    const FARPROC found = posix->lookup.Original<decltype(&GetProcAddress)>()(module, name);
-    if (!HIWORD(name) || strcmp(name, "NtSetInformationFile") != 0) return found;
-    realSetInformation = reinterpret_cast<SetFileInformation>(reinterpret_cast<void*>(found));
-    return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(PosixSetInformation));
+    return LookUpSwapped<SetFileInformation>(posix->lookup, module, name, "NtSetInformationFile", realSetInformation,
+                                             PosixSetInformation);
 }
 
 }  // namespace
@@ -360,10 +370,7 @@ LONG WINAPI QueryNameOneLevelOff(HANDLE handle, int kind, void* information, ULO
 
 FARPROC WINAPI OneLevelOffLookup(HMODULE module, LPCSTR name)
 {
-    const FARPROC found = offNames->lookup.Original<decltype(&GetProcAddress)>()(module, name);
-    if (!HIWORD(name) || strcmp(name, "NtQueryObject") != 0) return found;
-    realQueryObject = reinterpret_cast<QueryObject>(reinterpret_cast<void*>(found));
-    return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(QueryNameOneLevelOff));
+    return LookUpSwapped<QueryObject>(offNames->lookup, module, name, "NtQueryObject", realQueryObject, QueryNameOneLevelOff);
 }
 
 }  // namespace
