@@ -199,6 +199,17 @@ void HeldFolder::Release()
     path_.Release();
 }
 
+bool HeldFolder::DeleteFileInside(const char* name)
+{
+    TextBuffer path;
+    path.AssignConcat(path_, "\\").AppendText(name);
+    if (OnWindows9x()) return DeleteCheckedFile(path.Data());
+    BY_HANDLE_FILE_INFORMATION info;
+    OwnedHandle file;
+    return OpenPlainFile(file, path.Data(), DELETE, info) && NamedInParent(handle_.Get(), file.Get(), name) &&
+           DeleteOnClose(file.Get());
+}
+
 bool DeleteCheckedFile(const char* path)
 {
     if (OnWindows9x()) return IsPlainFile(GetFileAttributesA(path)) && DeleteFileA(path);

@@ -40,6 +40,11 @@ public:
     // Removes a folder held to be removed through its handle when it is empty, and lets it go;
     // true when it was removed.
     bool RemoveIfEmpty();
+    // Deletes the plain file `name` directly inside the held folder, as DeleteCheckedFile does,
+    // once the name Windows resolved for the file's handle shows it there: a link to a file
+    // elsewhere (which Wine follows even when asked for the link) or a folder above swapped
+    // since the hold resolves elsewhere, and nothing is deleted.
+    bool DeleteFileInside(const char* name);
     void Release();
 
 private:

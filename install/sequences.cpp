@@ -252,11 +252,11 @@ bool ReadStartUpFolder(TextBuffer& folder) { return ReadUserFolder(folder, names
 // A link of ours is a plain file; a reparse point in its place is somebody else's. Deleted for
 // good through its own handle, which checks it; otherwise into the Recycle Bin by the shell.
 // One that is there and could not be deleted is told.
-void DeleteIfFound(TextBuffer& path, const TextBuffer& folder, const char* name, bool permanent)
+void DeleteIfFound(TextBuffer& path, HeldFolder& held, const TextBuffer& folder, const char* name, bool permanent)
 {
     path.AssignConcat(folder, name);
     if (!PathExists(path.Data())) return;
-    const bool gone = permanent ? DeleteCheckedFile(path.Data())
+    const bool gone = permanent ? held.DeleteFileInside(name)
                                 : FindFile(path.Data(), kFindFiles) && !FoundLink() && ShellDeleteList(path, false) == 0;
     if (!gone) Left(path);
 }
@@ -270,7 +270,7 @@ void CreateStartUpLink(TextBuffer& folder, TextBuffer& link, TextBuffer& target)
         Left(folder);
         return;
     }
-    DeleteIfFound(link, folder, names::kEarlierStartUpLink, false);
+    DeleteIfFound(link, held, folder, names::kEarlierStartUpLink, false);
     link.AssignConcat(folder, names::kProductLink);
     target.AssignConcat(DestinationFolder, names::kProductExe);
     CreateShortcut(link, target.Data(), nullptr, 0, "S", DestinationFolder.Data(), 0);
@@ -316,9 +316,8 @@ bool RunInstall()
         KeptFiles.Release();
         DamagedFiles.Release();
         if (!CopyRows(0, kRowsBeforeSummary, &notAllCopied)) return false;
-        target.AssignConcat(SourceFolder, names::kObsoleteSourceFile);
         HeldFolder source;
-        if (source.Hold(SourceFolder)) DeleteCheckedFile(target.Data());
+        if (source.Hold(SourceFolder)) source.DeleteFileInside(names::kObsoleteSourceFile);
         source.Release();
         ReportPolicyOutcomes(message);
         if (!CopyRows(kRowsBeforeSummary, sizeof kRows / sizeof kRows[0], &notAllCopied)) return false;
@@ -381,14 +380,14 @@ void RunUninstall()
         } else {
             TextBuffer inside;
             inside.Assign(folder).AppendText("\\");
-            for (const StartMenuLink& l : kStartMenuLinks) DeleteIfFound(path, inside, l.name, true);
+            for (const StartMenuLink& l : kStartMenuLinks) DeleteIfFound(path, held, inside, l.name, true);
             // Only an empty folder goes: whatever the user put there, in subfolders too, keeps it.
             // The removal itself refuses a folder that is not empty, however it came to be so.
             if (held.RemoveIfEmpty()) SHChangeNotify(SHCNE_RMDIR, SHCNF_PATHA, folder.Data(), nullptr);
         }
     }
     if (ReadStartUpFolder(folder) && IsFolder(folder.Data())) {
-        if (held.Hold(folder)) DeleteIfFound(path, folder, names::kProductLink, true);
+        if (held.Hold(folder)) DeleteIfFound(path, held, folder, names::kProductLink, true);
         else Left(folder);
     }
     held.Release();

@@ -305,6 +305,18 @@ TEST_F(EndToEnd, LinksToFilesAreNeitherDeletedNorWrittenThrough)
     }
     EXPECT_EQ(ReadTextFile(kTarget + "\\license.txt"), "the user's file");
     EXPECT_NE(boxes.find("Not all files have been copied. Continue setup?"), std::string::npos) << boxes;
+
+    // A real link, unmarked, in place of the StartUp link: Wine opens the file it points to even
+    // when asked for the link itself, and the name Windows resolved for that file shows it.
+    const std::string victim = kRoot + "\\victim.lnk";
+    WriteTextFile(victim, "the user's file");
+    LinkRemover removeOurs{ours};
+    ASSERT_EQ(FaultDrive("link \"" + victim + "\" \"" + ours + "\""), 0);
+    boxes.clear();
+    UninstallHere(kTarget, &boxes);
+    EXPECT_EQ(ReadTextFile(victim), "the user's file");
+    EXPECT_NE(boxes.find("were left as they are, because they could not be checked or changed safely:\r\n" + ours), std::string::npos)
+        << boxes;
 }
 
 namespace {
