@@ -210,6 +210,27 @@ bool HeldFolder::DeleteFileInside(const char* name)
            DeleteOnClose(file.Get());
 }
 
+bool HeldFolder::WriteFileInside(const char* name, const void* bytes, DWORD size, bool& created)
+{
+    TextBuffer path;
+    path.AssignConcat(path_, "\\").AppendText(name);
+    const bool onWindows9x = OnWindows9x();
+    OwnedHandle file;
+    file.Reset(CreateFileA(path.Data(), GENERIC_WRITE | (onWindows9x ? 0 : DELETE | FILE_READ_ATTRIBUTES), FILE_SHARE_READ, nullptr,
+                           OPEN_ALWAYS, onWindows9x ? 0 : FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    created = GetLastError() != ERROR_ALREADY_EXISTS;
+    if (!file.Valid()) return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!onWindows9x && !(Identity(file.Get(), info) &&
+                          !(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) &&
+                          NamedInParent(handle_.Get(), file.Get(), name))) {
+        if (created) DeleteOnClose(file.Get());
+        return false;
+    }
+    DWORD written;
+    return WriteFile(file.Get(), bytes, size, &written, nullptr) && written == size && SetEndOfFile(file.Get());
+}
+
 bool DeleteCheckedFile(const char* path)
 {
     if (OnWindows9x()) return IsPlainFile(GetFileAttributesA(path)) && DeleteFileA(path);

@@ -45,6 +45,12 @@ public:
     // elsewhere (which Wine follows even when asked for the link) or a folder above swapped
     // since the hold resolves elsewhere, and nothing is deleted.
     bool DeleteFileInside(const char* name);
+    // Writes `bytes` as the whole of the plain file `name` directly inside the held folder,
+    // through a handle of the file itself that is checked as above before a byte changes; the
+    // file is opened without being truncated, and one that the open made and the check refused
+    // is removed again through that handle. `created` tells whether the file is new. On 95, 98
+    // and Me by path.
+    bool WriteFileInside(const char* name, const void* bytes, DWORD size, bool& created);
     void Release();
 
 private:

@@ -5,7 +5,7 @@
 #include <shlobj.h>
 
 #include "base/text_buffer.h"
-#include "install/install_file.h"
+#include "install/held_folder.h"
 
 namespace {
 
@@ -21,7 +21,9 @@ public:
     ComPtr(const ComPtr&) = delete;
     ComPtr& operator=(const ComPtr&) = delete;
     T* operator->() const { return p_; }
+    T* Get() const { return p_; }
     void** Receive() { return reinterpret_cast<void**>(&p_); }
+    T** ReceiveTyped() { return &p_; }
 
 private:
     T* p_ = nullptr;
@@ -35,10 +37,18 @@ bool Failed(HRESULT result) { return result != S_OK; }
 int CreateShortcut(const TextBuffer& linkPath, const char* targetPath, const char* iconPath, int iconIndex,
                    const char* arguments, const char* workingFolder, unsigned short hotkey)
 {
-    // Declared in this order so that the persist-file pointer is released first.
+    // Declared in this order so that the stream is released last.
+    ComPtr<IStream> stream;
     ComPtr<IShellLinkA> link;
-    ComPtr<IPersistFile> file;
+    ComPtr<IPersistStream> persist;
     if (linkPath.HoldsZeroByte() || IsLink(linkPath.Text())) return kShortcutRefused;
+    // The link's bytes go through a handle of its own in the held folder, checked to be there:
+    // the shell's own save would follow whatever the path leads to as it writes.
+    TextBuffer folderPart;
+    folderPart.GetFolderPart(linkPath);
+    HeldFolder folder;
+    if (!IsFolder(folderPart.Text())) return kShortcutSaveFailed;
+    if (!folder.Hold(folderPart)) return kShortcutRefused;
     if (Failed(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.Receive())))
         return kShortcutCreateFailed;
     if (Failed(link->SetPath(targetPath))) return kShortcutSetPathFailed;
@@ -46,11 +56,18 @@ int CreateShortcut(const TextBuffer& linkPath, const char* targetPath, const cha
     if (arguments && Failed(link->SetArguments(arguments))) return kShortcutSetArgumentsFailed;
     if (workingFolder) link->SetWorkingDirectory(workingFolder);
     if (hotkey) link->SetHotkey(hotkey);
-    if (Failed(link->QueryInterface(IID_IPersistFile, file.Receive()))) return kShortcutNoPersistFile;
-
-    TextBuffer widePath;
-    const wchar_t* wide = reinterpret_cast<const wchar_t*>(widePath.ConvertToWide(linkPath.Text()));
-    const HRESULT saved = file->Save(wide ? wide : L"", TRUE);
-    widePath.Release();
-    return Failed(saved) ? kShortcutSaveFailed : kShortcutOk;
+    if (Failed(link->QueryInterface(IID_IPersistStream, persist.Receive()))) return kShortcutNoPersistFile;
+    HGLOBAL memory;
+    ULARGE_INTEGER size;
+    const LARGE_INTEGER start = {};
+    if (Failed(CreateStreamOnHGlobal(nullptr, TRUE, stream.ReceiveTyped())) || Failed(persist->Save(stream.Get(), TRUE)) ||
+        Failed(stream->Seek(start, STREAM_SEEK_CUR, &size)) || Failed(GetHGlobalFromStream(stream.Get(), &memory)))
+        return kShortcutSaveFailed;
+    bool created;
+    const bool saved = folder.WriteFileInside(linkPath.Text() + folderPart.Length(), GlobalLock(memory),
+                                              static_cast<DWORD>(size.QuadPart), created);
+    GlobalUnlock(memory);
+    if (!saved) return kShortcutSaveFailed;
+    SHChangeNotify(created ? SHCNE_CREATE : SHCNE_UPDATEITEM, SHCNF_PATHA, linkPath.Text(), nullptr);
+    return kShortcutOk;
 }

@@ -307,11 +307,15 @@ TEST_F(EndToEnd, LinksToFilesAreNeitherDeletedNorWrittenThrough)
     EXPECT_NE(boxes.find("Not all files have been copied. Continue setup?"), std::string::npos) << boxes;
 
     // A real link, unmarked, in place of the StartUp link: Wine opens the file it points to even
-    // when asked for the link itself, and the name Windows resolved for that file shows it.
+    // when asked for the link itself, and the name Windows resolved for that file shows it. The
+    // install writes nothing through it, the uninstall deletes nothing.
     const std::string victim = kRoot + "\\victim.lnk";
     WriteTextFile(victim, "the user's file");
     LinkRemover removeOurs{ours};
+    DeleteFileA(ours.c_str());
     ASSERT_EQ(FaultDrive("link \"" + victim + "\" \"" + ours + "\""), 0);
+    InstallHere(kSource, kTarget);
+    EXPECT_EQ(ReadTextFile(victim), "the user's file") << "no link saved through it";
     boxes.clear();
     UninstallHere(kTarget, &boxes);
     EXPECT_EQ(ReadTextFile(victim), "the user's file");
@@ -635,13 +639,16 @@ Launches::Launches(DWORD elevated, bool roadFails)
     launches = this;
 }
 
-// Waits for a window the shell opened, and closes it.
+// Waits for a window the shell opened, and closes it: a program left running would keep the
+// test runner's output open.
 void CloseWhenShown(const char* windowClass, const char* title)
 {
     HWND window = nullptr;
     WaitUntil([&] { return (window = FindWindowA(windowClass, title)) != nullptr; }, 30000);
     EXPECT_NE(window, nullptr) << windowClass << " " << (title ? title : "");
-    if (window) PostMessageA(window, WM_CLOSE, 0, 0);
+    if (!window) return;
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(window); }, 30000)) << windowClass << " still open";
 }
 
 }  // namespace

@@ -69,13 +69,13 @@ HRESULT STDMETHODCALLTYPE RefusingSetArguments(IShellLinkA*, LPCSTR) { return E_
 
 HRESULT STDMETHODCALLTYPE WatchedQueryInterface(IUnknown* self, REFIID iid, void** out)
 {
-    if (failure == FailQueryInterface && IsEqualIID(iid, IID_IPersistFile)) {
+    if (failure == FailQueryInterface && IsEqualIID(iid, IID_IPersistStream)) {
         *out = nullptr;
         return E_NOINTERFACE;
     }
     const HRESULT result =
         reinterpret_cast<HRESULT(STDMETHODCALLTYPE*)(IUnknown*, REFIID, void**)>(realLinkTable[0])(self, iid, out);
-    if (SUCCEEDED(result) && IsEqualIID(iid, IID_IPersistFile)) {
+    if (SUCCEEDED(result) && IsEqualIID(iid, IID_IPersistStream)) {
         void*** file = reinterpret_cast<void***>(*out);
         realFileTable = *file;
         memcpy(fileTable, realFileTable, sizeof fileTable);
