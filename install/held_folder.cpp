@@ -1,5 +1,8 @@
 #include "install/held_folder.h"
 
+#include <string.h>
+
+#include "base/code_page.h"
 #include "base/platform.h"
 #include "base/text_buffer.h"
 
@@ -98,10 +101,10 @@ bool ResolvedName(HANDLE handle, NameArea& area)
     return query && query(handle, kObjectNameInformation, &area, sizeof area, &needed) == 0 && area.name.text;
 }
 
-// Whether the folder held is the one named `name` directly inside the folder `parent` holds:
-// its resolved name is the parent's, a backslash and `name`, letter case ignored as Windows
-// ignores it. A link in place of the folder, or one above it that was swapped in between the
-// two opens, resolves elsewhere.
+// Whether the object `held` is the one named `name` inside the folder `parent` holds (directly,
+// or for a name of several folders, below it): its resolved name is the parent's, a backslash
+// and `name`, letter case ignored as Windows ignores it. A link in place of the folder, or one
+// above it that was swapped in between the two opens, resolves elsewhere.
 NameArea parentName, heldName;
 
 bool NamedInParent(HANDLE parent, HANDLE held, const char* name)
@@ -122,6 +125,17 @@ bool NamedInParent(HANDLE parent, HANDLE held, const char* name)
     const CountedName last = {nameBytes, nameBytes, whole.text + prefix / 2};
     const CountedName own = {nameBytes, nameBytes, reinterpret_cast<const wchar_t*>(wide.Data())};
     return equal(&start, &above, TRUE) && equal(&last, &own, TRUE);
+}
+
+// The bytes of the root a full path starts from, C:\ or \\server\share\; 0 for any other.
+int32_t RootLength(const char* path)
+{
+    if (path[0] && path[1] == ':' && path[2] == '\\') return 3;
+    if (path[0] != '\\' || path[1] != '\\') return 0;
+    int separators = 0;
+    for (int32_t at = 2; path[at]; at += CharLength(path + at))
+        if (path[at] == '\\' && ++separators == 2) return at + 1;
+    return 0;
 }
 
 }  // namespace
@@ -163,10 +177,18 @@ bool HeldFolder::Hold(const TextBuffer& folder, bool toRemove)
     // The folder's parent is opened first, as its path resolves, and the folder held is then
     // known by the name Windows resolved. A swap that passes as setup looks is met again a
     // moment later; one that stays is refused.
-    TextBuffer above;
+    // The parent is known by its name too, below the root of the path (a drive or a share,
+    // which no user's process can swap): a link anywhere between the two, one folder up or
+    // more, resolves elsewhere.
+    TextBuffer above, root, below;
     above.GetFolderPart(path_);
     const char* name = path + above.Length();
-    for (int tries = 0; tries < 3; ++tries) {
+    const int32_t rootLength = RootLength(path);
+    root.CopyPart(path_, 0, rootLength, false);
+    if (above.Length() > rootLength) below.CopyPart(above, rootLength, above.Length() - rootLength - 1, false);
+    OwnedHandle top;
+    OpenItself(top, root.Text(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+    for (int tries = 0; rootLength > 0 && tries < 3; ++tries) {
         OwnedHandle parent;
         OpenItself(parent, above.Text(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
         // Data access, not attributes alone: only a handle with it imposes its sharing on others.
@@ -178,6 +200,7 @@ bool HeldFolder::Hold(const TextBuffer& folder, bool toRemove)
             (held.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == FILE_ATTRIBUTE_DIRECTORY &&
             !IsLink(path) && held.dwVolumeSerialNumber == named.dwVolumeSerialNumber &&
             held.nFileIndexLow == named.nFileIndexLow && held.nFileIndexHigh == named.nFileIndexHigh &&
+            (below.Length() == 0 || NamedInParent(top.Get(), parent.Get(), below.Text())) &&
             NamedInParent(parent.Get(), handle_.Get(), name))
             return true;
         handle_.Close();
@@ -199,36 +222,95 @@ void HeldFolder::Release()
     path_.Release();
 }
 
+bool HeldFolder::OpenInside(OwnedHandle& file, const char* name, DWORD access, DWORD sharing, bool create, bool& created)
+{
+    // NtCreateFile (from NT 3.1) with the held folder as the root of the name: the file is
+    // looked up in the folder held, whatever its path leads to now.
+    typedef LONG(WINAPI * CreateFunction)(HANDLE*, DWORD access, const void* object, ULONG_PTR* status, void* size,
+                                          ULONG attributes, ULONG sharing, ULONG disposition, ULONG options, void*, ULONG);
+    const auto open = reinterpret_cast<CreateFunction>(SystemFunction("NtCreateFile", "ntdll.dll"));
+    TextBuffer wide;
+    wide.ConvertToWide(name);
+    const USHORT bytes = static_cast<USHORT>(wide.Length());
+    const CountedName counted = {bytes, bytes, reinterpret_cast<const wchar_t*>(wide.Data())};
+    // OBJECT_ATTRIBUTES: its size, the root, the name, OBJ_CASE_INSENSITIVE, no security.
+    const struct {
+        ULONG size;
+        HANDLE root;
+        const CountedName* name;
+        ULONG flags;
+        void *security, *quality;
+    } attributes = {sizeof attributes, handle_.Get(), &counted, 0x40, nullptr, nullptr};
+    ULONG_PTR status[2] = {};
+    const ULONG kOpen = 1, kOpenIf = 3, kCreated = 2;
+    // FILE_NON_DIRECTORY_FILE, FILE_SYNCHRONOUS_IO_NONALERT, FILE_OPEN_REPARSE_POINT: a plain
+    // file, written as WriteFile expects, and a link opened as itself.
+    const ULONG options = 0x40 | 0x20 | 0x200000;
+    created = false;
+    if (!open || !handle_.Valid() || bytes == 0 ||
+        open(file.Receive(), access | SYNCHRONIZE | FILE_READ_ATTRIBUTES, &attributes, status, nullptr, FILE_ATTRIBUTE_NORMAL,
+             sharing, create ? kOpenIf : kOpen, options, nullptr, 0) != 0) {
+        file.Reset(nullptr);
+        return false;
+    }
+    created = status[1] == kCreated;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (Identity(file.Get(), info) && !(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) &&
+        NamedInParent(handle_.Get(), file.Get(), name))
+        return true;
+    if (created) DeleteOnClose(file.Get());
+    file.Close();
+    return false;
+}
+
 bool HeldFolder::DeleteFileInside(const char* name)
 {
-    TextBuffer path;
-    path.AssignConcat(path_, "\\").AppendText(name);
-    if (OnWindows9x()) return DeleteCheckedFile(path.Data());
-    BY_HANDLE_FILE_INFORMATION info;
+    if (OnWindows9x()) {
+        TextBuffer path;
+        path.AssignConcat(path_, "\\").AppendText(name);
+        return DeleteCheckedFile(path.Data());
+    }
     OwnedHandle file;
-    return OpenPlainFile(file, path.Data(), DELETE, info) && NamedInParent(handle_.Get(), file.Get(), name) &&
+    bool created;
+    return OpenInside(file, name, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, false, created) &&
            DeleteOnClose(file.Get());
 }
 
 bool HeldFolder::WriteFileInside(const char* name, const void* bytes, DWORD size, bool& created)
 {
-    TextBuffer path;
-    path.AssignConcat(path_, "\\").AppendText(name);
-    const bool onWindows9x = OnWindows9x();
     OwnedHandle file;
-    file.Reset(CreateFileA(path.Data(), GENERIC_WRITE | (onWindows9x ? 0 : DELETE | FILE_READ_ATTRIBUTES), FILE_SHARE_READ, nullptr,
-                           OPEN_ALWAYS, onWindows9x ? 0 : FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    created = GetLastError() != ERROR_ALREADY_EXISTS;
-    if (!file.Valid()) return false;
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!onWindows9x && !(Identity(file.Get(), info) &&
-                          !(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) &&
-                          NamedInParent(handle_.Get(), file.Get(), name))) {
-        if (created) DeleteOnClose(file.Get());
+    if (OnWindows9x()) {
+        TextBuffer path;
+        path.AssignConcat(path_, "\\").AppendText(name);
+        file.Reset(CreateFileA(path.Data(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr));
+        created = GetLastError() != ERROR_ALREADY_EXISTS;
+    } else if (!OpenInside(file, name, GENERIC_WRITE | DELETE, FILE_SHARE_READ, true, created)) {
         return false;
     }
     DWORD written;
-    return WriteFile(file.Get(), bytes, size, &written, nullptr) && written == size && SetEndOfFile(file.Get());
+    return file.Valid() && WriteFile(file.Get(), bytes, size, &written, nullptr) && written == size && SetEndOfFile(file.Get());
+}
+
+bool HeldFolder::MoveFileInside(const char* name, const HeldFolder& to, const char* newName)
+{
+    OwnedHandle file;
+    bool created;
+    if (!OpenInside(file, name, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, false, created)) return false;
+    // FILE_RENAME_INFORMATION: the new name relative to the other held folder, never over a
+    // file already there.
+    struct {
+        BOOLEAN replace;
+        HANDLE root;
+        ULONG bytes;
+        wchar_t name[MAX_PATH];
+    } rename = {FALSE, to.handle_.Get(), 0, {}};
+    TextBuffer wide;
+    wide.ConvertToWide(newName);
+    rename.bytes = static_cast<ULONG>(wide.Length());
+    if (!to.handle_.Valid() || rename.bytes == 0 || rename.bytes >= sizeof rename.name) return false;
+    memcpy(rename.name, wide.Data(), rename.bytes);
+    const int kFileRenameInformation = 10;
+    return SetInformation(SetInformationCall(), file.Get(), &rename, sizeof rename, kFileRenameInformation);
 }
 
 bool DeleteCheckedFile(const char* path)

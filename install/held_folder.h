@@ -41,19 +41,30 @@ public:
     // true when it was removed.
     bool RemoveIfEmpty();
     // Deletes the plain file `name` directly inside the held folder, as DeleteCheckedFile does,
-    // once the name Windows resolved for the file's handle shows it there: a link to a file
-    // elsewhere (which Wine follows even when asked for the link) or a folder above swapped
-    // since the hold resolves elsewhere, and nothing is deleted.
+    // through a handle opened relative to the folder's own (see OpenInside).
     bool DeleteFileInside(const char* name);
     // Writes `bytes` as the whole of the plain file `name` directly inside the held folder,
-    // through a handle of the file itself that is checked as above before a byte changes; the
-    // file is opened without being truncated, and one that the open made and the check refused
-    // is removed again through that handle. `created` tells whether the file is new. On 95, 98
-    // and Me by path.
+    // through a handle opened as OpenInside says, without truncating it before its check; one
+    // that the open made and the check refused is removed again through that handle. `created`
+    // tells whether the file is new. On 95, 98 and Me by path.
     bool WriteFileInside(const char* name, const void* bytes, DWORD size, bool& created);
+    // Moves the plain file `name` from the held folder into the folder `to` holds, as
+    // `newName`, through the file's handle opened as OpenInside says and a rename relative to
+    // `to`'s handle; a file of that name already there stays, and the move fails. Not on 95, 98
+    // and Me, which have no handles on folders.
+    bool MoveFileInside(const char* name, const HeldFolder& to, const char* newName);
     void Release();
 
 private:
+    // Opens the plain file `name` itself (a link, not what it points to) relative to the held
+    // folder's handle, so that a folder above swapped since the hold leads nowhere else, with
+    // `access` and `sharing`; with `create` it is made when missing. Then checks it through its
+    // handle: a plain file, and its resolved name the held folder's and `name` (a link to a file
+    // elsewhere, which Wine follows even when asked for the link, resolves elsewhere). A file
+    // the open made and the check refused is removed again. False, with nothing open, on any
+    // failure, and where NtCreateFile is missing.
+    bool OpenInside(OwnedHandle& file, const char* name, DWORD access, DWORD sharing, bool create, bool& created);
+
     OwnedHandle handle_;
     TextBuffer path_;  // the folder as checked, without its trailing backslash
 };

@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include "base/ascii.h"
+#include "base/platform.h"
 #include "base/process_win32.h"
 #include "base/product_names.h"
 #include "install/shell_flags.h"
@@ -269,6 +270,10 @@ int InstallFile(const char* name, bool backupOld, bool copyAsNew, bool skipIfPre
     }
 
     TextBuffer backupFile;  // where the user's file went, once it has been put aside
+    // Held from the check to the last move, both: the user's file moves between the two folders
+    // checked, through their handles, whatever their paths lead to meanwhile.
+    HeldFolder heldBackup, heldDestination;
+    const char* backupName = "";  // its name there
     if (backupOld && FindFile(destination.Data(), kFindFiles)) {
         if (!FilesDiffer(source.Data(), destination.Data())) return 0;
         TextBuffer backup;
@@ -281,10 +286,14 @@ int InstallFile(const char* name, bool backupOld, bool copyAsNew, bool skipIfPre
         int moved = kInstallBackupFailed;
         // A Backup that is a link would carry the user's file off to wherever it points; held
         // from this check to the move, it cannot become one meanwhile.
-        HeldFolder heldBackup;
         if (heldBackup.Hold(backup) && ChooseTarget(backup, name, backupTarget, backupFile)) {
-            moved = ShellCopyList(destination, backupTarget, FO_MOVE, true, true, false, true);
-            if (moved == 0 && PathExists(destination.Data())) moved = kInstallBackupFailed;
+            if (OnWindows9x()) {
+                moved = ShellCopyList(destination, backupTarget, FO_MOVE, true, true, false, true);
+                if (moved == 0 && PathExists(destination.Data())) moved = kInstallBackupFailed;
+            } else if (backupFile.Length() > backup.Length() && heldDestination.Hold(DestinationFolder)) {
+                backupName = backupFile.Text() + backup.Length() + 1;
+                if (heldDestination.MoveFileInside(name, heldBackup, backupName)) moved = 0;
+            }
         }
         if (moved != 0) {
             AddToList(KeptFiles, name);
@@ -309,7 +318,8 @@ int InstallFile(const char* name, bool backupOld, bool copyAsNew, bool skipIfPre
     if (backupFile.Length() > 0) {
         // The new file did not arrive: the user's own goes back in its place rather than
         // leaving the name empty. Should that fail too, it stays in Backup, as listed.
-        if (copied == 0 || ShellCopyList(backupFile, destination, FO_MOVE, false, true, false, true) != 0)
+        if (copied == 0 || !(OnWindows9x() ? ShellCopyList(backupFile, destination, FO_MOVE, false, true, false, true) == 0
+                                           : heldBackup.MoveFileInside(backupName, heldDestination, name)))
             AddToList(ReplacedFiles, name);
     }
     SetForegroundWindow(CurrentDialog);

@@ -242,7 +242,9 @@ void CreateStartMenuLinks(TextBuffer& folder, TextBuffer& link, TextBuffer& targ
     for (const StartMenuLink& l : kStartMenuLinks) {
         link.AssignConcat(folder, l.name);
         target.AssignConcat(DestinationFolder, l.target);
-        CreateShortcut(link, target.Data(), l.ownIcon ? target.Data() : nullptr, 1, l.arguments, DestinationFolder.Data(), 0);
+        if (CreateShortcut(held, link, target.Data(), l.ownIcon ? target.Data() : nullptr, 1, l.arguments,
+                           DestinationFolder.Data(), 0) == kShortcutRefused)
+            Left(link);
     }
 }
 
@@ -273,7 +275,7 @@ void CreateStartUpLink(TextBuffer& folder, TextBuffer& link, TextBuffer& target)
     DeleteIfFound(link, held, folder, names::kEarlierStartUpLink, false);
     link.AssignConcat(folder, names::kProductLink);
     target.AssignConcat(DestinationFolder, names::kProductExe);
-    CreateShortcut(link, target.Data(), nullptr, 0, "S", DestinationFolder.Data(), 0);
+    if (CreateShortcut(held, link, target.Data(), nullptr, 0, "S", DestinationFolder.Data(), 0) == kShortcutRefused) Left(link);
 }
 
 }  // namespace

@@ -34,21 +34,14 @@ bool Failed(HRESULT result) { return result != S_OK; }
 
 }  // namespace
 
-int CreateShortcut(const TextBuffer& linkPath, const char* targetPath, const char* iconPath, int iconIndex,
-                   const char* arguments, const char* workingFolder, unsigned short hotkey)
+int CreateShortcut(HeldFolder& folder, const TextBuffer& linkPath, const char* targetPath, const char* iconPath,
+                   int iconIndex, const char* arguments, const char* workingFolder, unsigned short hotkey)
 {
     // Declared in this order so that the stream is released last.
     ComPtr<IStream> stream;
     ComPtr<IShellLinkA> link;
     ComPtr<IPersistStream> persist;
     if (linkPath.HoldsZeroByte() || IsLink(linkPath.Text())) return kShortcutRefused;
-    // The link's bytes go through a handle of its own in the held folder, checked to be there:
-    // the shell's own save would follow whatever the path leads to as it writes.
-    TextBuffer folderPart;
-    folderPart.GetFolderPart(linkPath);
-    HeldFolder folder;
-    if (!IsFolder(folderPart.Text())) return kShortcutSaveFailed;
-    if (!folder.Hold(folderPart)) return kShortcutRefused;
     if (Failed(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.Receive())))
         return kShortcutCreateFailed;
     if (Failed(link->SetPath(targetPath))) return kShortcutSetPathFailed;
@@ -63,11 +56,15 @@ int CreateShortcut(const TextBuffer& linkPath, const char* targetPath, const cha
     if (Failed(CreateStreamOnHGlobal(nullptr, TRUE, stream.ReceiveTyped())) || Failed(persist->Save(stream.Get(), TRUE)) ||
         Failed(stream->Seek(start, STREAM_SEEK_CUR, &size)) || Failed(GetHGlobalFromStream(stream.Get(), &memory)))
         return kShortcutSaveFailed;
+    // The link's bytes go through a handle of its own in the held folder, checked to be there:
+    // the shell's own save would follow whatever the path leads to as it writes.
+    TextBuffer folderPart;
+    folderPart.GetFolderPart(linkPath);
     bool created;
     const bool saved = folder.WriteFileInside(linkPath.Text() + folderPart.Length(), GlobalLock(memory),
                                               static_cast<DWORD>(size.QuadPart), created);
     GlobalUnlock(memory);
-    if (!saved) return kShortcutSaveFailed;
+    if (!saved) return kShortcutRefused;
     SHChangeNotify(created ? SHCNE_CREATE : SHCNE_UPDATEITEM, SHCNF_PATHA, linkPath.Text(), nullptr);
     return kShortcutOk;
 }

@@ -9,12 +9,14 @@ constexpr int kShortcutNoPersistFile = 5;
 constexpr int kShortcutSaveFailed = 6;
 constexpr int kShortcutRefused = 7;
 
+class HeldFolder;
 class TextBuffer;
 
-// Writes one shell link through the shell-link COM object. iconPath, arguments and
-// workingFolder may be null and hotkey 0 (not set). The link's folder must exist. The link's
-// path is put together from folders setup read: it is refused (kShortcutRefused) before
-// anything is written when it holds a zero byte, which would end it early, or when it names a
-// reparse point, through which the save would overwrite whatever file its owner chose.
-int CreateShortcut(const TextBuffer& linkPath, const char* targetPath, const char* iconPath, int iconIndex,
-                   const char* arguments, const char* workingFolder, unsigned short hotkey);
+// Writes one shell link through the shell-link COM object, into `folder`, which holds the
+// folder the link's path names. iconPath, arguments and workingFolder may be null and hotkey 0
+// (not set). The link's path is put together from folders setup read: it is refused
+// (kShortcutRefused) before anything is written when it holds a zero byte, which would end it
+// early, or when it names a reparse point, through which the save would overwrite whatever file
+// its owner chose; and so is a save whose file, opened in the held folder, fails its check.
+int CreateShortcut(HeldFolder& folder, const TextBuffer& linkPath, const char* targetPath, const char* iconPath,
+                   int iconIndex, const char* arguments, const char* workingFolder, unsigned short hotkey);

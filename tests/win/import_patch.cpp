@@ -46,6 +46,18 @@ void ImportPatch::Write(void* value)
 
 namespace {
 
+// GetProcAddress as patched by `patch`: the real answer, but for the function `wanted` the
+// replacement, the real one kept in `real`.
+template <typename Function>
+FARPROC LookUpSwapped(const ImportPatch& patch, HMODULE module, LPCSTR name, const char* wanted, Function& real,
+                      Function replacement)
+{
+    const FARPROC found = patch.Original<decltype(&GetProcAddress)>()(module, name);
+    if (!HIWORD(name) || strcmp(name, wanted) != 0) return found;
+    real = reinterpret_cast<Function>(reinterpret_cast<void*>(found));
+    return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(replacement));
+}
+
 ReparseMarks* marks;
 // The folder of each search opened through the patch, to name what FindNextFileA finds.
 std::vector<std::pair<HANDLE, std::string>> searches;
@@ -65,8 +77,19 @@ F System(const char* name)
     return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), name)));
 }
 
-// Handles opened on a marked path, on the link itself.
+// Handles opened on a marked path, on the link itself; and the path of each handle opened, to
+// name a file opened relative to a folder's handle.
 std::vector<HANDLE> markedHandles;
+std::vector<std::pair<HANDLE, std::string>> openedPaths;
+
+void Opened(HANDLE handle, const std::string& path)
+{
+    for (HANDLE& h : markedHandles)
+        if (h == handle) h = INVALID_HANDLE_VALUE;
+    for (auto& opened : openedPaths)
+        if (opened.first == handle) opened.first = INVALID_HANDLE_VALUE;
+    openedPaths.emplace_back(handle, path);
+}
 
 bool MarkedPath(LPCSTR path) { return path && !marks->OnHandlesOnly() && marks->Marked(path); }
 
@@ -74,11 +97,45 @@ HANDLE WINAPI MarkedOpen(LPCSTR path, DWORD access, DWORD sharing, LPSECURITY_AT
                          DWORD flags, HANDLE model)
 {
     HANDLE handle = System<decltype(&CreateFileA)>("CreateFileA")(path, access, sharing, security, disposition, flags, model);
-    for (HANDLE& h : markedHandles)
-        if (h == handle) h = INVALID_HANDLE_VALUE;
-    if (handle != INVALID_HANDLE_VALUE && path && (flags & FILE_FLAG_OPEN_REPARSE_POINT) && marks->Marked(path))
-        markedHandles.push_back(handle);
+    if (handle == INVALID_HANDLE_VALUE || !path) return handle;
+    Opened(handle, path);
+    if ((flags & FILE_FLAG_OPEN_REPARSE_POINT) && marks->Marked(path)) markedHandles.push_back(handle);
     return handle;
+}
+
+// NtCreateFile: a file opened as itself (FILE_OPEN_REPARSE_POINT) relative to a folder's handle.
+typedef LONG(WINAPI* CreateFunction)(HANDLE*, DWORD, void* object, void* status, void* size, ULONG attributes, ULONG sharing,
+                                     ULONG disposition, ULONG options, void* extended, ULONG extendedLength);
+CreateFunction realCreate;
+
+LONG WINAPI MarkedCreate(HANDLE* handle, DWORD access, void* object, void* status, void* size, ULONG attributes, ULONG sharing,
+                         ULONG disposition, ULONG options, void* extended, ULONG extendedLength)
+{
+    const LONG result =
+        realCreate(handle, access, object, status, size, attributes, sharing, disposition, options, extended, extendedLength);
+    const struct {
+        ULONG size;
+        HANDLE root;
+        const struct {
+            USHORT length, room;
+            const WCHAR* text;
+        }* name;
+    }* named = static_cast<decltype(named)>(object);
+    if (result != 0 || !named->root) return result;
+    std::string path;
+    for (const auto& opened : openedPaths)
+        if (opened.first == named->root) path = opened.second;
+    char name[MAX_PATH] = {};
+    WideCharToMultiByte(CP_ACP, 0, named->name->text, named->name->length / 2, name, MAX_PATH - 1, nullptr, nullptr);
+    path = Folded(path) + "\\" + name;
+    Opened(*handle, path);
+    if ((options & 0x200000) && marks->Marked(path)) markedHandles.push_back(*handle);
+    return result;
+}
+
+FARPROC WINAPI MarkedLookUp(HMODULE module, LPCSTR name)
+{
+    return LookUpSwapped<CreateFunction>(marks->LookUp(), module, name, "NtCreateFile", realCreate, MarkedCreate);
 }
 
 BOOL WINAPI MarkedInformation(HANDLE handle, LPBY_HANDLE_FILE_INFORMATION information)
@@ -135,7 +192,8 @@ ReparseMarks::ReparseMarks(std::vector<std::string> paths, bool onHandlesOnly)
       first_("kernel32.dll", "FindFirstFileA", reinterpret_cast<void*>(MarkedFirst)),
       next_("kernel32.dll", "FindNextFileA", reinterpret_cast<void*>(MarkedNext)),
       open_("kernel32.dll", "CreateFileA", reinterpret_cast<void*>(MarkedOpen)),
-      information_("kernel32.dll", "GetFileInformationByHandle", reinterpret_cast<void*>(MarkedInformation))
+      information_("kernel32.dll", "GetFileInformationByHandle", reinterpret_cast<void*>(MarkedInformation)),
+      lookup_("kernel32.dll", "GetProcAddress", reinterpret_cast<void*>(MarkedLookUp))
 {
     for (std::string& path : paths_) path = Folded(path);
     marks = this;
@@ -146,6 +204,7 @@ ReparseMarks::~ReparseMarks()
     marks = nullptr;
     searches.clear();
     markedHandles.clear();
+    openedPaths.clear();
 }
 
 void ReparseMarks::Add(const std::string& path) { paths_.push_back(Folded(path)); }
@@ -306,18 +365,6 @@ LONG WINAPI PosixSetInformation(HANDLE handle, void* status, void* information, 
     BOOLEAN remove = TRUE;
     const LONG moved = realSetInformation(handle, status, &rename, sizeof rename, kRename);
     return moved ? moved : realSetInformation(handle, status, &remove, sizeof remove, kDisposition);
-}
-
-// GetProcAddress as patched by `patch`: the real answer, but for the function `wanted` the
-// replacement, the real one kept in `real`.
-template <typename Function>
-FARPROC LookUpSwapped(const ImportPatch& patch, HMODULE module, LPCSTR name, const char* wanted, Function& real,
-                      Function replacement)
-{
-    const FARPROC found = patch.Original<decltype(&GetProcAddress)>()(module, name);
-    if (!HIWORD(name) || strcmp(name, wanted) != 0) return found;
-    real = reinterpret_cast<Function>(reinterpret_cast<void*>(found));
-    return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(replacement));
 }
 
 FARPROC WINAPI PosixLookup(HMODULE module, LPCSTR name)

@@ -27,8 +27,8 @@ private:
 // While it lives, the system reports FILE_ATTRIBUTE_REPARSE_POINT for the given paths (whole
 // paths, letter case ignored) as Windows reports a symbolic link to a file, which Wine 8 shows as
 // a plain file: by path, through GetFileAttributesA, FindFirstFileA and FindNextFileA, and on a
-// handle opened on the path with FILE_FLAG_OPEN_REPARSE_POINT, through
-// GetFileInformationByHandle. `onHandlesOnly` limits the mark to handles, to test a check of the
+// handle opened on the path with FILE_FLAG_OPEN_REPARSE_POINT, or as itself by NtCreateFile
+// relative to a folder's handle, through GetFileInformationByHandle. `onHandlesOnly` limits the mark to handles, to test a check of the
 // handle below the checks of the path. The files themselves stay plain, so a rule that ignores
 // the mark acts on them and the test sees it.
 class ReparseMarks {
@@ -43,11 +43,12 @@ public:
     void Add(const std::string& path);
 
     bool OnHandlesOnly() const { return onHandlesOnly_; }
+    const ImportPatch& LookUp() const { return lookup_; }
 
 private:
     std::vector<std::string> paths_;
     bool onHandlesOnly_;
-    ImportPatch attributes_, first_, next_, open_, information_;
+    ImportPatch attributes_, first_, next_, open_, information_, lookup_;  // lookup_: for NtCreateFile
 };
 
 // While it lives, this test program is bound as scripts/bind binds setup.exe: the payload table

@@ -209,17 +209,25 @@ TEST_F(InstallFileTest, AFailedBackupMoveLeavesTheUsersFileAlone)
     EXPECT_EQ(Bytes(KeptFiles), "System.zvl\r\n");
     DeleteFileA(Dst("Backup").c_str());
 
+    // The user's file open elsewhere without delete sharing: its move through a handle is
+    // refused. On 98 the shell moves it, failing, or reporting success with the file unmoved.
+    {
+        const HANDLE open = CreateFileA(Dst("System.zvl").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        EXPECT_EQ(InstallFile("System.zvl", true, false, false), kInstallBackupFailed);
+        CloseHandle(open);
+    }
     ImportPatch patch("shell32.dll", "SHFileOperationA", reinterpret_cast<void*>(FailingMove));
     ASSERT_TRUE(patch.Active());
     shellPatch = &patch;
     for (int answer : {static_cast<int>(ERROR_SHARING_VIOLATION), 0}) {
         moveAnswer = answer;
+        OlderWindows windows(VER_PLATFORM_WIN32_WINDOWS, 4, 10);
         const int result = InstallFile("System.zvl", true, false, false);
         EXPECT_NE(result, 0) << "shell answered " << answer;
         EXPECT_EQ(ReadTextFile(Dst("System.zvl")), "user's work");
         EXPECT_EQ(ReplacedFiles.Length(), 0);
     }
-    EXPECT_EQ(Bytes(KeptFiles), "System.zvl\r\nSystem.zvl\r\nSystem.zvl\r\n");
+    EXPECT_EQ(Bytes(KeptFiles), "System.zvl\r\nSystem.zvl\r\nSystem.zvl\r\nSystem.zvl\r\n");
 
     // A copy beside the user's file that fails is not listed as made.
     WriteTextFile(Src("List.zvl"), "shipped list", kNew);

@@ -15,6 +15,7 @@
 
 #include "app/dialogs.h"
 #include "base/process_win32.h"
+#include "install/held_folder.h"
 #include "tests/win/end_to_end.h"
 #include "tests/win/fault_drive.h"
 #include "tests/win/import_patch.h"
@@ -356,7 +357,7 @@ struct Swap {
 
 Swap* atSave;    // when a link is about to be made
 Swap* atDelete;  // when a file in the folder is opened to be deleted, or a deletion is asked for
-Swap* atMove;    // when the shell is asked to move a file
+Swap* atMove;    // when a file is moved
 ImportPatch *createPatch, *openPatch, *lookupPatch, *shellPatch;
 
 HRESULT WINAPI SwapThenCreate(REFCLSID id, LPUNKNOWN outer, DWORD context, REFIID wanted, LPVOID* object)
@@ -375,9 +376,14 @@ HANDLE WINAPI SwapThenOpen(LPCSTR path, DWORD access, DWORD sharing, LPSECURITY_
     return openPatch->Original<decltype(&CreateFileA)>()(path, access, sharing, security, disposition, flags, model);
 }
 
+// A file in a held folder is opened through NtCreateFile and deleted or moved through
+// NtSetInformationFile, each looked up as it is called.
 FARPROC WINAPI SwapThenLookUp(HMODULE module, LPCSTR name)
 {
-    if (atDelete && HIWORD(name) && strcmp(name, "NtSetInformationFile") == 0) atDelete->Try();
+    const bool opens = HIWORD(name) && strcmp(name, "NtCreateFile") == 0;
+    const bool changes = HIWORD(name) && strcmp(name, "NtSetInformationFile") == 0;
+    if (atDelete && (opens || changes)) atDelete->Try();
+    if (atMove && changes) atMove->Try();
     return lookupPatch->Original<decltype(&GetProcAddress)>()(module, name);
 }
 
@@ -439,6 +445,31 @@ TEST_F(EndToEnd, AFolderSwappedForALinkAsSetupActsChangesNothingElsewhere)
     }
     EXPECT_EQ(ReadTree(elsewhere), before);
     EXPECT_EQ(ReadTextFile(kTarget + "\\Backup\\System.zvl"), "; my own system macros\n") << boxes;
+
+    // The folder above "Zevrin 2" and StartUp swapped for a link to a copy of that tree as the
+    // first link is saved, and as the first is deleted. Wine lets a folder move while one inside
+    // it is held (Windows refuses), so the acts after the swap meet it: each lands in the folder
+    // held or is refused and told, and StartUp, held after the swap, is refused and told.
+    const std::string above = kRoot + "\\above";
+    for (const char* folder : {"\\Zevrin 2", "\\StartUp"}) MakeFolder(above + folder);
+    WriteTextFile(above + "\\Zevrin 2\\Help.lnk", "the user's");
+    WriteTextFile(above + "\\StartUp\\Zevrin.lnk", "the user's");
+    const auto aboveBefore = ReadTree(above);
+    for (Swap** moment : {&atSave, &atDelete}) {
+        Swap programs{programs_, above, 1};
+        *moment = &programs;
+        boxes.clear();
+        if (moment == &atSave) EXPECT_TRUE(InstallHere(kSource, kTarget, &boxes));
+        else UninstallHere(kTarget, &boxes);
+        *moment = nullptr;
+        EXPECT_EQ(programs.done, 1) << "the folder above was swapped";
+        // Wine names a file opened in the moved folder by the path as it leads now: refused.
+        if (moment == &atSave) {
+            EXPECT_NE(boxes.find(menu + "\\Zevrin.lnk"), std::string::npos) << boxes;
+        }
+        EXPECT_NE(boxes.find(startup_), std::string::npos) << boxes;
+    }
+    EXPECT_EQ(ReadTree(above), aboveBefore);
 
     // The control: unheld, a folder is swapped, and a delete by path goes through the link.
     const std::string folder = kRoot + "\\unheld";
@@ -506,21 +537,30 @@ TEST_F(EndToEnd, EveryWindowsFamilyInstallsAndUninstalls)
 
 // A junction swapped in above the Start Menu folder between the opens of its parent and of the
 // folder itself: the folder resolves one level off, and its hold is refused whatever its path
-// says; the StartUp folder, named as it is, still gets its link.
+// says; the StartUp folder, named as it is, still gets its link. And a link's own file resolving
+// one level off: made, refused and removed again, in either folder.
 TEST_F(EndToEnd, AFolderResolvedElsewhereThanInItsParentIsNotHeld)
 {
-    const std::string menu = programs_ + "\\Zevrin 2";
-    std::string boxes;
-    {
-        NamesOneLevelOff names("Zevrin 2");
-        EXPECT_TRUE(InstallHere(kSource, kTarget, &boxes)) << boxes;
-        EXPECT_GT(names.asked, 0);
+    const std::string menu = programs_ + "\\Zevrin 2", startupLink = startup_ + "\\Zevrin.lnk";
+    const struct {
+        const char* offName;
+        std::string left;
+        bool startupLinkMade;
+    } cases[] = {{"Zevrin 2", menu, true}, {"Zevrin.lnk", startupLink, false}};
+    for (const auto& c : cases) {
+        RemoveTree(menu);
+        DeleteFileA(startupLink.c_str());
+        std::string boxes;
+        {
+            NamesOneLevelOff names(c.offName);
+            EXPECT_TRUE(InstallHere(kSource, kTarget, &boxes)) << boxes;
+            EXPECT_GT(names.asked, 0);
+        }
+        EXPECT_FALSE(FileExists(menu + "\\Zevrin.lnk")) << c.offName;
+        EXPECT_NE(boxes.find("could not be checked or changed safely:\r\n"), std::string::npos) << boxes;
+        EXPECT_NE(boxes.find(c.left + "\r\n"), std::string::npos) << boxes;
+        EXPECT_EQ(FileExists(startupLink), c.startupLinkMade) << c.offName;
     }
-    EXPECT_FALSE(FileExists(menu + "\\Zevrin.lnk"));
-    EXPECT_NE(boxes.find("were left as they are, because they could not be checked or changed safely:\r\n" + menu + "\r\n"),
-              std::string::npos)
-        << boxes;
-    EXPECT_TRUE(FileExists(startup_ + "\\Zevrin.lnk"));
 }
 
 // What another process may have open while setup uninstalls: a link (an indexer, a virus

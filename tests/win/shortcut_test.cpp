@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/text_buffer.h"
+#include "install/held_folder.h"
 #include "install/shortcut.h"
 #include "tests/buffer_checks.h"
 #include "tests/win/file_helpers.h"
@@ -23,6 +24,17 @@ const std::string kFolder = "C:\\zvtests\\links";
 struct Path : TextBuffer {
     explicit Path(const std::string& text) { AssignText(text.c_str()); }
 };
+
+// A link saved as the sequences save one: into its folder, held.
+template <typename... Rest>
+int SaveLink(const TextBuffer& link, Rest... rest)
+{
+    TextBuffer folder;
+    folder.GetFolderPart(link);
+    HeldFolder held;
+    held.Hold(folder);
+    return CreateShortcut(held, link, rest...);
+}
 
 class ShortcutTest : public ::testing::Test {
 protected:
@@ -110,7 +122,7 @@ TEST_F(ShortcutTest, OnlyTheTargetWhenNothingElseIsGiven)
 {
     const std::string link = kFolder + "\\Zevrin.lnk";
     const std::string target = kFolder + "\\Zevrin 2\\zv.exe";
-    EXPECT_EQ(CreateShortcut(Path(link), target.c_str(), nullptr, 0, nullptr, nullptr, 0), kShortcutOk);
+    EXPECT_EQ(SaveLink(Path(link), target.c_str(), nullptr, 0, nullptr, nullptr, 0), kShortcutOk);
     const LinkContents read = ReadLink(link);
     ASSERT_TRUE(read.loaded);
     EXPECT_EQ(read.path, target);
@@ -125,7 +137,7 @@ TEST_F(ShortcutTest, TheUninstallLinkOfTheInstallSequence)
     const std::string destination = kFolder + "\\Zevrin 2\\";
     const std::string link = kFolder + "\\Uninstall.lnk";
     const std::string setup = destination + "setup.exe";
-    EXPECT_EQ(CreateShortcut(Path(link), setup.c_str(), setup.c_str(), 1, "uninstall", destination.c_str(), 0),
+    EXPECT_EQ(SaveLink(Path(link), setup.c_str(), setup.c_str(), 1, "uninstall", destination.c_str(), 0),
               kShortcutOk);
     const LinkContents read = ReadLink(link);
     ASSERT_TRUE(read.loaded);
@@ -138,18 +150,18 @@ TEST_F(ShortcutTest, TheUninstallLinkOfTheInstallSequence)
 
     // A hotkey, and a second save over the same file.
     const WORD hotkey = MAKEWORD('Z', HOTKEYF_CONTROL | HOTKEYF_ALT);
-    EXPECT_EQ(CreateShortcut(Path(link), setup.c_str(), nullptr, 0, "S", nullptr, hotkey), kShortcutOk);
+    EXPECT_EQ(SaveLink(Path(link), setup.c_str(), nullptr, 0, "S", nullptr, hotkey), kShortcutOk);
     const LinkContents again = ReadLink(link);
     EXPECT_EQ(again.arguments, "S");
     EXPECT_EQ(again.hotkey, hotkey);
     EXPECT_EQ(again.iconPath, "");
 }
 
-TEST_F(ShortcutTest, AMissingFolderGivesSixAndNoFile)
+TEST_F(ShortcutTest, AFolderNotHeldIsRefusedAndGetsNoFile)
 {
     const std::string link = kFolder + "\\No Such Folder\\Zevrin.lnk";
-    EXPECT_EQ(CreateShortcut(Path(link), (kFolder + "\\Zevrin 2\\zv.exe").c_str(), nullptr, 0, nullptr, nullptr, 0),
-              kShortcutSaveFailed);
+    EXPECT_EQ(SaveLink(Path(link), (kFolder + "\\Zevrin 2\\zv.exe").c_str(), nullptr, 0, nullptr, nullptr, 0),
+              kShortcutRefused);
     EXPECT_FALSE(FileExists(link));
     EXPECT_FALSE(FolderExists(kFolder + "\\No Such Folder"));
 }
@@ -165,10 +177,10 @@ TEST_F(ShortcutTest, APathHoldingAZeroByteOrNamingALinkIsRefused)
     TextBuffer cut;
     FillBytes(cut, victim + '\0' + "\\Zevrin.lnk");
     const std::string target = kFolder + "\\Zevrin 2\\zv.exe";
-    EXPECT_EQ(CreateShortcut(cut, target.c_str(), nullptr, 0, nullptr, nullptr, 0), kShortcutRefused);
+    EXPECT_EQ(SaveLink(cut, target.c_str(), nullptr, 0, nullptr, nullptr, 0), kShortcutRefused);
     {
         ReparseMarks link({victim});
-        EXPECT_EQ(CreateShortcut(Path(victim), target.c_str(), nullptr, 0, nullptr, nullptr, 0), kShortcutRefused);
+        EXPECT_EQ(SaveLink(Path(victim), target.c_str(), nullptr, 0, nullptr, nullptr, 0), kShortcutRefused);
     }
     EXPECT_EQ(ReadTextFile(victim), "the user's file");
 }
@@ -196,7 +208,7 @@ TEST_F(ShortcutTest, EveryFailureHasItsCodeWritesNothingAndReleasesBoth)
         failure = c.failure;
         releases.clear();
         DeleteFileA(link.c_str());
-        EXPECT_EQ(CreateShortcut(Path(link), target.c_str(), nullptr, 0, "x", nullptr, 0), c.code)
+        EXPECT_EQ(SaveLink(Path(link), target.c_str(), nullptr, 0, "x", nullptr, 0), c.code)
             << "failure " << c.failure;
         EXPECT_EQ(releases, c.releases) << "failure " << c.failure;
         EXPECT_EQ(FileExists(link), c.code == kShortcutOk) << "failure " << c.failure;
