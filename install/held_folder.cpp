@@ -21,6 +21,13 @@ bool Identity(HANDLE handle, BY_HANDLE_FILE_INFORMATION& info)
     return handle && handle != INVALID_HANDLE_VALUE && GetFileInformationByHandle(handle, &info);
 }
 
+// Whether two handles' information names one object: the same volume and file index.
+bool SameObject(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b)
+{
+    return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexLow == b.nFileIndexLow &&
+           a.nFileIndexHigh == b.nFileIndexHigh;
+}
+
 void OpenItself(OwnedHandle& handle, const char* path, DWORD access, DWORD sharing)
 {
     handle.Reset(CreateFileA(path, access, sharing, nullptr, OPEN_EXISTING,
@@ -158,8 +165,7 @@ bool SameFolder(const TextBuffer& first, const TextBuffer& second)
                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
         if (!Identity(handles[i].Get(), info[i])) return false;
     }
-    return info[0].dwVolumeSerialNumber == info[1].dwVolumeSerialNumber && info[0].nFileIndexLow == info[1].nFileIndexLow &&
-           info[0].nFileIndexHigh == info[1].nFileIndexHigh;
+    return SameObject(info[0], info[1]);
 }
 
 bool HeldFolder::Hold(const TextBuffer& folder, bool toRemove)
@@ -198,8 +204,7 @@ bool HeldFolder::Hold(const TextBuffer& folder, bool toRemove)
         OpenItself(again, path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
         if (Identity(handle_.Get(), held) && Identity(again.Get(), named) &&
             (held.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == FILE_ATTRIBUTE_DIRECTORY &&
-            !IsLink(path) && held.dwVolumeSerialNumber == named.dwVolumeSerialNumber &&
-            held.nFileIndexLow == named.nFileIndexLow && held.nFileIndexHigh == named.nFileIndexHigh &&
+            !IsLink(path) && SameObject(held, named) &&
             (below.Length() == 0 || NamedInParent(top.Get(), parent.Get(), below.Text())) &&
             NamedInParent(parent.Get(), handle_.Get(), name))
             return true;

@@ -41,7 +41,7 @@ int CreateShortcut(HeldFolder& folder, const TextBuffer& linkPath, const char* t
     ComPtr<IStream> stream;
     ComPtr<IShellLinkA> link;
     ComPtr<IPersistStream> persist;
-    if (linkPath.HoldsZeroByte() || IsLink(linkPath.Text())) return kShortcutRefused;
+    if (linkPath.HoldsZeroByte()) return kShortcutRefused;
     if (Failed(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.Receive())))
         return kShortcutCreateFailed;
     if (Failed(link->SetPath(targetPath))) return kShortcutSetPathFailed;

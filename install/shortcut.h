@@ -16,7 +16,8 @@ class TextBuffer;
 // folder the link's path names. iconPath, arguments and workingFolder may be null and hotkey 0
 // (not set). The link's path is put together from folders setup read: it is refused
 // (kShortcutRefused) before anything is written when it holds a zero byte, which would end it
-// early, or when it names a reparse point, through which the save would overwrite whatever file
-// its owner chose; and so is a save whose file, opened in the held folder, fails its check.
+// early; and so is a save whose file, opened in the held folder, fails its check (a reparse
+// point, through which the save would overwrite whatever file its owner chose, or a file that
+// resolves outside the folder).
 int CreateShortcut(HeldFolder& folder, const TextBuffer& linkPath, const char* targetPath, const char* iconPath,
                    int iconIndex, const char* arguments, const char* workingFolder, unsigned short hotkey);

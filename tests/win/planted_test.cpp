@@ -66,6 +66,35 @@ struct LinkRemover {
     ~LinkRemover() { FaultDrive("unlink \"" + link + "\""); }
 };
 
+// Another process's move at the moment setup acts: the folder renamed with a Windows call and
+// a link to `elsewhere` planted under its name, at each of its `acts` moments; the moments after
+// those belong to the next swap's folder. Counts the tries and the renames that went through,
+// and puts a swapped folder back at the end.
+struct Swap {
+    std::string folder, elsewhere;
+    int acts;
+    Swap* next = nullptr;
+    int tries = 0, done = 0;
+
+    ~Swap()
+    {
+        if (!done) return;
+        FaultDrive("unlink \"" + folder + "\"");
+        MoveFileA((folder + " moved").c_str(), folder.c_str());
+    }
+    // The swap whose moment comes next, or null.
+    Swap* Current() { return tries < acts ? this : next ? next->Current() : nullptr; }
+    void Try()
+    {
+        Swap* swap = Current();
+        if (!swap) return;
+        ++swap->tries;
+        if (!MoveFileA(swap->folder.c_str(), (swap->folder + " moved").c_str())) return;
+        ++swap->done;
+        FaultDrive("link \"" + swap->elsewhere + "\" \"" + swap->folder + "\"");
+    }
+};
+
 // One-item lists for the shell, as setup hands them over: the text and two zero bytes.
 int Shell(UINT function, const std::string& from, const std::string& to = "")
 {
@@ -185,10 +214,18 @@ TEST_F(EndToEnd, LinksInPlaceOfTheStartMenuFolderBackupAndAFileLeaveWhatTheyPoin
     LinkRemover removeLicense{kTarget + "\\license.txt"}, removeVictim{kRoot + "\\to victim"};
     if (!PlantLink(elsewhere, menu)) GTEST_SKIP() << "fault-drive cannot make a symbolic link in the prefix here";
     const auto before = ReadTree(elsewhere);
-    ASSERT_EQ(Install(kTarget, {}, true, kQuiet).exitCode, 0);
-    EXPECT_EQ(ReadTree(elsewhere), before) << "no link saved through it";
-    EXPECT_EQ(DriveUninstall("\"" + kTarget + "\\setup.exe\" uninstall"), 0);
-    EXPECT_EQ(ReadTree(elsewhere), before) << "nothing deleted through it";
+    {
+        // The StartUp folder too, moved aside and a link to the same folder put in its place.
+        Swap startup{startup_, elsewhere, 1};
+        startup.Try();
+        ASSERT_EQ(startup.done, 1);
+        const Outcome installed = Install(kTarget, {}, true, kQuiet);
+        ASSERT_EQ(installed.exitCode, 0);
+        EXPECT_EQ(ReadTree(elsewhere), before) << "no link saved through them";
+        EXPECT_NE(BoxTexts(installed.boxes).find(startup_), std::string::npos) << BoxTexts(installed.boxes);
+        EXPECT_EQ(DriveUninstall("\"" + kTarget + "\\setup.exe\" uninstall"), 0);
+        EXPECT_EQ(ReadTree(elsewhere), before) << "nothing deleted through them";
+    }
     EXPECT_TRUE(FolderExists(menu));
     FaultDrive("unlink \"" + menu + "\"");
 
@@ -325,35 +362,6 @@ TEST_F(EndToEnd, LinksToFilesAreNeitherDeletedNorWrittenThrough)
 }
 
 namespace {
-
-// Another process's move at the moment setup acts: the folder renamed with a Windows call and
-// a link to `elsewhere` planted under its name, at each of its `acts` moments; the moments after
-// those belong to the next swap's folder. Counts the tries and the renames that went through,
-// and puts a swapped folder back at the end.
-struct Swap {
-    std::string folder, elsewhere;
-    int acts;
-    Swap* next = nullptr;
-    int tries = 0, done = 0;
-
-    ~Swap()
-    {
-        if (!done) return;
-        FaultDrive("unlink \"" + folder + "\"");
-        MoveFileA((folder + " moved").c_str(), folder.c_str());
-    }
-    // The swap whose moment comes next, or null.
-    Swap* Current() { return tries < acts ? this : next ? next->Current() : nullptr; }
-    void Try()
-    {
-        Swap* swap = Current();
-        if (!swap) return;
-        ++swap->tries;
-        if (!MoveFileA(swap->folder.c_str(), (swap->folder + " moved").c_str())) return;
-        ++swap->done;
-        FaultDrive("link \"" + swap->elsewhere + "\" \"" + swap->folder + "\"");
-    }
-};
 
 Swap* atSave;    // when a link is about to be made
 Swap* atDelete;  // when a file in the folder is opened to be deleted, or a deletion is asked for
