@@ -175,7 +175,7 @@ TEST_F(ShortcutTest, APathHoldingAZeroByteOrNamingALinkIsRefused)
     const std::string victim = kFolder + "\\victim.txt";
     WriteTextFile(victim, "the user's file");
     TextBuffer cut;
-    FillBytes(cut, victim + '\0' + "\\Zevrin.lnk");
+    FillBytes(cut, victim + '\0' + ".lnk");
     const std::string target = kFolder + "\\Zevrin 2\\zv.exe";
     EXPECT_EQ(SaveLink(cut, target.c_str(), nullptr, 0, nullptr, nullptr, 0), kShortcutRefused);
     {
