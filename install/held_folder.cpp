@@ -204,7 +204,7 @@ bool HeldFolder::Hold(const TextBuffer& folder, bool toRemove)
         OpenItself(again, path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
         if (Identity(handle_.Get(), held) && Identity(again.Get(), named) &&
             (held.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == FILE_ATTRIBUTE_DIRECTORY &&
-            !IsLink(path) && SameObject(held, named) &&
+            SameObject(held, named) &&
             (below.Length() == 0 || NamedInParent(top.Get(), parent.Get(), below.Text())) &&
             NamedInParent(parent.Get(), handle_.Get(), name))
             return true;

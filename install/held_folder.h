@@ -31,10 +31,10 @@ public:
     HeldFolder(const HeldFolder&) = delete;
     HeldFolder& operator=(const HeldFolder&) = delete;
 
-    // Opens the folder and checks what was opened and the path both: a folder, no reparse
-    // point, and the path still naming the object held (Windows shows a link on the handle;
-    // Wine opens a link's target and shows the link on the path only). False, with nothing
-    // held, when any check fails. With `toRemove` the handle may delete the folder; Wine's
+    // Opens the folder and checks what was opened: a folder, no reparse point on the handle
+    // (as Windows shows a link), the path still naming the object held, and the name Windows
+    // resolved for it the one asked for (Wine opens a link's target, whose name shows it).
+    // False, with nothing held, when any check fails. With `toRemove` the handle may delete the folder; Wine's
     // searches cannot then open the folder, and a current folder cannot be held so.
     bool Hold(const TextBuffer& folder, bool toRemove = false);
     // Removes a folder held to be removed through its handle when it is empty, and lets it go;
