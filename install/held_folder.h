@@ -34,8 +34,9 @@ public:
     // Opens the folder and checks what was opened: a folder, no reparse point on the handle
     // (as Windows shows a link), the path still naming the object held, and the name Windows
     // resolved for it the one asked for (Wine opens a link's target, whose name shows it).
-    // False, with nothing held, when any check fails. With `toRemove` the handle may delete the folder; Wine's
-    // searches cannot then open the folder, and a current folder cannot be held so.
+    // False, with nothing held, when any check fails. With `toRemove` the handle may delete
+    // the folder; Wine's searches cannot then open the folder, and a current folder cannot be
+    // held so.
     bool Hold(const TextBuffer& folder, bool toRemove = false);
     // Removes a folder held to be removed through its handle when it is empty, and lets it go;
     // true when it was removed.
