@@ -300,7 +300,9 @@ bool HeldFolder::MoveFileInside(const char* name, const HeldFolder& to, const ch
 {
     OwnedHandle file;
     bool created;
-    if (!OpenInside(file, name, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, false, created)) return false;
+    if (!to.handle_.Valid() ||
+        !OpenInside(file, name, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, false, created))
+        return false;
     // FILE_RENAME_INFORMATION: the new name relative to the other held folder, never over a
     // file already there.
     struct {
@@ -312,7 +314,7 @@ bool HeldFolder::MoveFileInside(const char* name, const HeldFolder& to, const ch
     TextBuffer wide;
     wide.ConvertToWide(newName);
     rename.bytes = static_cast<ULONG>(wide.Length());
-    if (!to.handle_.Valid() || rename.bytes == 0 || rename.bytes >= sizeof rename.name) return false;
+    if (rename.bytes == 0 || rename.bytes >= sizeof rename.name) return false;
     memcpy(rename.name, wide.Data(), rename.bytes);
     const int kFileRenameInformation = 10;
     return SetInformation(SetInformationCall(), file.Get(), &rename, sizeof rename, kFileRenameInformation);
