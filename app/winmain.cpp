@@ -91,8 +91,9 @@ __attribute__((externally_visible, noreturn)) void __stack_chk_fail()
     const DWORD kFastFailAvailable = 23;        // PF_FASTFAIL_AVAILABLE
     const uintptr_t kStackCookieFailure = 2;   // FAST_FAIL_STACK_COOKIE_CHECK_FAILURE
     if (present && present(kFastFailAvailable)) __asm__ volatile("int $0x29" : : "c"(kStackCookieFailure) : "memory");
-    // The pseudo-handle of this process, as GetCurrentProcess returns it.
-    TerminateProcess(reinterpret_cast<HANDLE>(-1), STATUS_STACK_BUFFER_OVERRUN);
+    // GetCurrentProcess, not its value on NT: the pseudo-handle of the process differs on 95, 98
+    // and Me, where TerminateProcess would refuse -1 and the trap's box would show.
+    TerminateProcess(GetCurrentProcess(), STATUS_STACK_BUFFER_OVERRUN);
     __builtin_trap();
 }
 }

@@ -10,8 +10,3 @@ inline void* SystemFunction(const char* name, const char* dll = "kernel32.dll")
     HMODULE module = GetModuleHandleA(dll);
     return module ? reinterpret_cast<void*>(GetProcAddress(module, name)) : nullptr;
 }
-
-// Windows 95, 98 and Me (platform id 1): no handle can be opened on a folder, there are no NT
-// calls and no links, and no second user whose planted link to fear; the acts there go by path.
-// Asked of the system at each call (base/process_win32.cpp).
-bool OnWindows9x();

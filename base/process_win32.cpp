@@ -1,7 +1,6 @@
 #include "base/process_win32.h"
 
 #include "base/format.h"
-#include "base/platform.h"
 
 HINSTANCE ModuleInstance;
 TextBuffer SourceFolder;
@@ -58,11 +57,4 @@ void ForEachFound(const char* pattern, VisitFound visit, void* context)
     while (visit(entry, context) && FindNextFileA(search, &entry)) {
     }
     FindClose(search);
-}
-
-bool OnWindows9x()
-{
-    OSVERSIONINFOA version = {};
-    version.dwOSVersionInfoSize = sizeof version;
-    return GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
 }

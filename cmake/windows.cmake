@@ -34,7 +34,7 @@ endfunction()
 set(BASE_SOURCES ${BASE_PORTABLE} base/code_page_win32.cpp base/text_buffer_win32.cpp base/process_win32.cpp)
 set(REGISTRY_SOURCES registry/registry.cpp registry/product_entries.cpp)
 set(PATHS_SOURCES ${PATHS_PORTABLE} paths/special_folders.cpp)
-set(INSTALL_SOURCES ${INSTALL_PORTABLE} install/payload.cpp install/held_folder.cpp install/shell_ops.cpp install/install_file.cpp install/shortcut.cpp install/launcher.cpp
+set(INSTALL_SOURCES ${INSTALL_PORTABLE} install/payload.cpp install/held_folder.cpp install/nt_file.cpp install/shell_ops.cpp install/install_file.cpp install/shortcut.cpp install/launcher.cpp
     install/waiting.cpp install/sequences.cpp)
 set(APP_SOURCES app/dialogs.cpp app/dll_hardening.cpp)
 set(SYSTEM_LIBRARIES user32 kernel32 advapi32 shell32 ole32 oleaut32 uuid)

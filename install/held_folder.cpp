@@ -2,9 +2,8 @@
 
 #include <string.h>
 
-#include "base/code_page.h"
-#include "base/platform.h"
 #include "base/text_buffer.h"
+#include "install/nt_file.h"
 
 namespace {
 
@@ -34,47 +33,25 @@ void OpenItself(OwnedHandle& handle, const char* path, DWORD access, DWORD shari
                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
 }
 
+// Whether a handle's information is a plain file that is only itself: no folder, no reparse
+// point (a link, as Windows shows one), and no second name. A hard link shows no mark, and what
+// is written, moved or deleted through one name changes the file every other name shares,
+// wherever that lies; FAT reports one link.
+bool IsOnlyItself(const BY_HANDLE_FILE_INFORMATION& info)
+{
+    return !(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) && info.nNumberOfLinks <= 1;
+}
+
 // Opens a plain file itself (a link, not what it points to) with `access`, sharing everything,
-// and reads its information; false, with nothing open, when the path names nothing, a folder
-// or a reparse point. A link to a folder opens, under Wine, as the folder it points to:
-// refused as a folder.
+// and reads its information; false, with nothing open, when the path names nothing, a folder,
+// a reparse point or a file of several names. A link to a folder opens, under Wine, as the
+// folder it points to: refused as a folder.
 bool OpenPlainFile(OwnedHandle& file, const char* path, DWORD access, BY_HANDLE_FILE_INFORMATION& info)
 {
     OpenItself(file, path, access | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
-    if (Identity(file.Get(), info) && !(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
-        return true;
+    if (Identity(file.Get(), info) && IsOnlyItself(info)) return true;
     file.Close();
     return false;
-}
-
-// Changes the object behind the handle itself. NtSetInformationFile is there from NT 3.1 on
-// (SetFileInformationByHandle only from Vista); where it is missing the act is refused.
-typedef LONG(WINAPI* SetInformationFunction)(HANDLE, void* status, void* information, ULONG length, int kind);
-
-SetInformationFunction SetInformationCall()
-{
-    return reinterpret_cast<SetInformationFunction>(SystemFunction("NtSetInformationFile", "ntdll.dll"));
-}
-
-bool SetInformation(SetInformationFunction set, HANDLE handle, void* information, ULONG length, int kind)
-{
-    void* status[2];
-    return set && set(handle, status, information, length, kind) == 0;
-}
-
-// Deletes the object behind the handle. With POSIX semantics (Windows 10 1709 and later, on
-// NTFS) its name goes at once, even while another process (an indexer, a virus scanner) has it
-// open; the classic disposition, everywhere else, keeps the name until the last handle closes,
-// and so keeps a folder that held it from being removed meanwhile.
-bool DeleteOnClose(HANDLE handle)
-{
-    const SetInformationFunction set = SetInformationCall();
-    ULONG flags = 0x1 | 0x2;  // FILE_DISPOSITION_DELETE | FILE_DISPOSITION_POSIX_SEMANTICS
-    const int kFileDispositionInformationEx = 64;
-    if (SetInformation(set, handle, &flags, sizeof flags, kFileDispositionInformationEx)) return true;
-    BOOLEAN remove = TRUE;
-    const int kFileDispositionInformation = 13;
-    return SetInformation(set, handle, &remove, sizeof remove, kFileDispositionInformation);
 }
 
 // On Windows 95, 98 and Me: whether the attributes read by path are a plain file's.
@@ -83,66 +60,28 @@ bool IsPlainFile(DWORD attributes)
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
 }
 
-// A UNICODE_STRING: the length and room in bytes, and the text, not ended by a zero.
-struct CountedName {
-    USHORT length, room;
-    const wchar_t* text;
-};
-
-// The name Windows resolved for what a handle holds, as NtQueryObject (ObjectNameInformation,
-// there from NT 3.1) reports it: every link on the way followed, in the kernel's own form
-// ("\Device\HarddiskVolume2\Users\...", under Wine "\??\C:\users\..."). The name lives in
-// `area` (OBJECT_NAME_INFORMATION: the counted name, then its text); false where the call is
-// missing, fails or the name does not fit.
-union NameArea {
-    CountedName name;
-    wchar_t units[1024];
-};
-
-bool ResolvedName(HANDLE handle, NameArea& area)
-{
-    typedef LONG(WINAPI * QueryFunction)(HANDLE, int kind, void* information, ULONG length, ULONG* needed);
-    const auto query = reinterpret_cast<QueryFunction>(SystemFunction("NtQueryObject", "ntdll.dll"));
-    ULONG needed;
-    const int kObjectNameInformation = 1;
-    return query && query(handle, kObjectNameInformation, &area, sizeof area, &needed) == 0 && area.name.text;
-}
-
-// Whether the object `held` is the one named `name` inside the folder `parent` holds (directly,
-// or for a name of several folders, below it): its resolved name is the parent's, a backslash
-// and `name`, letter case ignored as Windows ignores it. A link in place of the folder, or one
-// above it that was swapped in between the two opens, resolves elsewhere.
-NameArea parentName, heldName;
+// Whether the object `held` is the one named `name` directly inside the folder `parent` holds:
+// its resolved name is the parent's, a backslash and `name`, letter case ignored as Windows
+// ignores it. A link in place of it, which Wine follows even when asked for the link itself,
+// resolves elsewhere.
+NtResolvedName parentName, heldName;
 
 bool NamedInParent(HANDLE parent, HANDLE held, const char* name)
 {
-    typedef BOOLEAN(WINAPI * EqualFunction)(const CountedName*, const CountedName*, BOOLEAN ignoreCase);
-    const auto equal = reinterpret_cast<EqualFunction>(SystemFunction("RtlEqualUnicodeString", "ntdll.dll"));
-    if (!equal || !ResolvedName(parent, parentName) || !ResolvedName(held, heldName)) return false;
-    const CountedName& above = parentName.name;
-    const CountedName& whole = heldName.name;
+    if (!NtReadResolvedName(parent, parentName) || !NtReadResolvedName(held, heldName)) return false;
+    const UNICODE_STRING& above = parentName.info.Name;
+    const UNICODE_STRING& whole = heldName.info.Name;
     TextBuffer wide;
     wide.ConvertToWide(name);
     const USHORT nameBytes = static_cast<USHORT>(wide.Length());
-    const bool separated = above.length >= 2 && above.text[above.length / 2 - 1] == L'\\';
-    const USHORT prefix = static_cast<USHORT>(above.length + (separated ? 0 : 2));
-    if (nameBytes == 0 || whole.length != prefix + nameBytes || (!separated && whole.text[above.length / 2] != L'\\'))
+    const bool separated = above.Length >= 2 && above.Buffer[above.Length / 2 - 1] == L'\\';
+    const USHORT prefix = static_cast<USHORT>(above.Length + (separated ? 0 : 2));
+    if (nameBytes == 0 || whole.Length != prefix + nameBytes || (!separated && whole.Buffer[above.Length / 2] != L'\\'))
         return false;
-    const CountedName start = {above.length, above.length, whole.text};
-    const CountedName last = {nameBytes, nameBytes, whole.text + prefix / 2};
-    const CountedName own = {nameBytes, nameBytes, reinterpret_cast<const wchar_t*>(wide.Data())};
-    return equal(&start, &above, TRUE) && equal(&last, &own, TRUE);
-}
-
-// The bytes of the root a full path starts from, C:\ or \\server\share\; 0 for any other.
-int32_t RootLength(const char* path)
-{
-    if (path[0] && path[1] == ':' && path[2] == '\\') return 3;
-    if (path[0] != '\\' || path[1] != '\\') return 0;
-    int separators = 0;
-    for (int32_t at = 2; path[at]; at += CharLength(path + at))
-        if (path[at] == '\\' && ++separators == 2) return at + 1;
-    return 0;
+    const UNICODE_STRING start = {above.Length, above.Length, whole.Buffer};
+    const UNICODE_STRING last = {nameBytes, nameBytes, whole.Buffer + prefix / 2};
+    const UNICODE_STRING own = {nameBytes, nameBytes, reinterpret_cast<wchar_t*>(wide.Data())};
+    return NtNamesEqualNoCase(start, above) && NtNamesEqualNoCase(last, own);
 }
 
 }  // namespace
@@ -175,38 +114,33 @@ bool HeldFolder::Hold(const TextBuffer& folder, bool toRemove)
     const char* path = path_.Assign(folder).TrimEnd('\\').Data();
     // No folder can be opened as a handle there: the folder is checked by path, and kept by
     // name for its removal.
-    if (OnWindows9x()) {
+    if (!HasNtFileCalls()) {
         if (IsFolder(path) && !IsLink(path)) return true;
         Release();
         return false;
     }
-    // The folder's parent is opened first, as its path resolves, and the folder held is then
-    // known by the name Windows resolved. A swap that passes as setup looks is met again a
-    // moment later; one that stays is refused.
-    // The parent is known by its name too, below the root of the path (a drive or a share,
-    // which no user's process can swap): a link anywhere between the two, one folder up or
-    // more, resolves elsewhere.
-    TextBuffer above, root, below;
+    // Resolved once, then handles only. The parent is opened as its path resolves now: a mount
+    // point or junction on the way (a profile disk, a profile or C:\Apps moved to another disk)
+    // is followed, as every program follows it. The folder itself is opened inside that parent,
+    // as itself, and known by the name Windows resolved for it: a link in its place, which Wine
+    // opens as the folder it points to, resolves elsewhere. A swap that passes as setup looks is
+    // met again a moment later; one that stays is refused.
+    TextBuffer above;
     above.GetFolderPart(path_);
     const char* name = path + above.Length();
-    const int32_t rootLength = RootLength(path);
-    root.CopyPart(path_, 0, rootLength, false);
-    if (above.Length() > rootLength) below.CopyPart(above, rootLength, above.Length() - rootLength - 1, false);
-    OwnedHandle top;
-    OpenItself(top, root.Text(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
-    for (int tries = 0; rootLength > 0 && tries < 3; ++tries) {
-        OwnedHandle parent;
-        OpenItself(parent, above.Text(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+    for (int tries = 0; *name && tries < 3; ++tries) {
+        OwnedHandle parent, again;
+        parent.Reset(CreateFileA(above.Text(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        bool created;
         // Data access, not attributes alone: only a handle with it imposes its sharing on others.
-        OpenItself(handle_, path, GENERIC_READ | (toRemove ? DELETE : 0), FILE_SHARE_READ | FILE_SHARE_WRITE);
+        NtOpenInside(handle_, parent.Get(), name, NtOpen::Folder, GENERIC_READ | (toRemove ? DELETE : 0),
+                     FILE_SHARE_READ | FILE_SHARE_WRITE, created);
         BY_HANDLE_FILE_INFORMATION held, named;
-        OwnedHandle again;
         OpenItself(again, path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
         if (Identity(handle_.Get(), held) && Identity(again.Get(), named) &&
             (held.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == FILE_ATTRIBUTE_DIRECTORY &&
-            SameObject(held, named) &&
-            (below.Length() == 0 || NamedInParent(top.Get(), parent.Get(), below.Text())) &&
-            NamedInParent(parent.Get(), handle_.Get(), name))
+            SameObject(held, named) && NamedInParent(parent.Get(), handle_.Get(), name))
             return true;
         handle_.Close();
     }
@@ -216,7 +150,7 @@ bool HeldFolder::Hold(const TextBuffer& folder, bool toRemove)
 
 bool HeldFolder::RemoveIfEmpty()
 {
-    const bool removed = OnWindows9x() ? path_.Length() > 0 && RemoveDirectoryA(path_.Data()) : DeleteOnClose(handle_.Get());
+    const bool removed = HasNtFileCalls() ? NtDeleteThrough(handle_.Get()) : path_.Length() > 0 && RemoveDirectoryA(path_.Data());
     Release();
     return removed;
 }
@@ -229,48 +163,20 @@ void HeldFolder::Release()
 
 bool HeldFolder::OpenInside(OwnedHandle& file, const char* name, DWORD access, DWORD sharing, bool create, bool& created)
 {
-    // NtCreateFile (from NT 3.1) with the held folder as the root of the name: the file is
-    // looked up in the folder held, whatever its path leads to now.
-    typedef LONG(WINAPI * CreateFunction)(HANDLE*, DWORD access, const void* object, ULONG_PTR* status, void* size,
-                                          ULONG attributes, ULONG sharing, ULONG disposition, ULONG options, void*, ULONG);
-    const auto open = reinterpret_cast<CreateFunction>(SystemFunction("NtCreateFile", "ntdll.dll"));
-    TextBuffer wide;
-    wide.ConvertToWide(name);
-    const USHORT bytes = static_cast<USHORT>(wide.Length());
-    const CountedName counted = {bytes, bytes, reinterpret_cast<const wchar_t*>(wide.Data())};
-    // OBJECT_ATTRIBUTES: its size, the root, the name, OBJ_CASE_INSENSITIVE, no security.
-    const struct {
-        ULONG size;
-        HANDLE root;
-        const CountedName* name;
-        ULONG flags;
-        void *security, *quality;
-    } attributes = {sizeof attributes, handle_.Get(), &counted, 0x40, nullptr, nullptr};
-    ULONG_PTR status[2] = {};
-    const ULONG kOpen = 1, kOpenIf = 3, kCreated = 2;
-    // FILE_NON_DIRECTORY_FILE, FILE_SYNCHRONOUS_IO_NONALERT, FILE_OPEN_REPARSE_POINT: a plain
-    // file, written as WriteFile expects, and a link opened as itself.
-    const ULONG options = 0x40 | 0x20 | 0x200000;
-    created = false;
-    if (!open || !handle_.Valid() || bytes == 0 ||
-        open(file.Receive(), access | SYNCHRONIZE | FILE_READ_ATTRIBUTES, &attributes, status, nullptr, FILE_ATTRIBUTE_NORMAL,
-             sharing, create ? kOpenIf : kOpen, options, nullptr, 0) != 0) {
-        file.Reset(nullptr);
-        return false;
-    }
-    created = status[1] == kCreated;
     BY_HANDLE_FILE_INFORMATION info;
-    if (Identity(file.Get(), info) && !(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) &&
-        NamedInParent(handle_.Get(), file.Get(), name))
+    if (NtOpenInside(file, handle_.Get(), name, create ? NtOpen::FileOrNew : NtOpen::File, access | FILE_READ_ATTRIBUTES,
+                     sharing, created) &&
+        Identity(file.Get(), info) && IsOnlyItself(info) && NamedInParent(handle_.Get(), file.Get(), name))
         return true;
-    if (created) DeleteOnClose(file.Get());
+    if (created) NtDeleteThrough(file.Get());
     file.Close();
+    created = false;
     return false;
 }
 
 bool HeldFolder::DeleteFileInside(const char* name)
 {
-    if (OnWindows9x()) {
+    if (!HasNtFileCalls()) {
         TextBuffer path;
         path.AssignConcat(path_, "\\").AppendText(name);
         return DeleteCheckedFile(path.Data());
@@ -278,77 +184,69 @@ bool HeldFolder::DeleteFileInside(const char* name)
     OwnedHandle file;
     bool created;
     return OpenInside(file, name, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, false, created) &&
-           DeleteOnClose(file.Get());
+           NtDeleteThrough(file.Get());
 }
 
 bool HeldFolder::WriteFileInside(const char* name, const void* bytes, DWORD size, bool& created)
 {
     OwnedHandle file;
-    if (OnWindows9x()) {
-        TextBuffer path;
+    TextBuffer path;  // on 95, 98 and Me, where the file goes by path
+    if (!HasNtFileCalls()) {
         path.AssignConcat(path_, "\\").AppendText(name);
-        file.Reset(CreateFileA(path.Data(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr));
-        created = GetLastError() != ERROR_ALREADY_EXISTS;
+        const HANDLE opened = CreateFileA(path.Data(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr);
+        created = opened != INVALID_HANDLE_VALUE && GetLastError() != ERROR_ALREADY_EXISTS;
+        file.Reset(opened);
     } else if (!OpenInside(file, name, GENERIC_WRITE | DELETE, FILE_SHARE_READ, true, created)) {
         return false;
     }
     DWORD written;
-    return file.Valid() && WriteFile(file.Get(), bytes, size, &written, nullptr) && written == size && SetEndOfFile(file.Get());
+    if (file.Valid() && WriteFile(file.Get(), bytes, size, &written, nullptr) && written == size && SetEndOfFile(file.Get()))
+        return true;
+    // A file cut short (a full drive, a quota) is no link: one this run made goes again.
+    if (created && path.Length() > 0) {
+        file.Close();
+        created = DeleteFileA(path.Data());
+    } else if (created) {
+        created = NtDeleteThrough(file.Get());
+    }
+    return false;
 }
 
 bool HeldFolder::MoveFileInside(const char* name, const HeldFolder& to, const char* newName)
 {
     OwnedHandle file;
     bool created;
-    if (!to.handle_.Valid() ||
-        !OpenInside(file, name, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, false, created))
-        return false;
-    // FILE_RENAME_INFORMATION: the new name relative to the other held folder, never over a
-    // file already there.
-    struct {
-        BOOLEAN replace;
-        HANDLE root;
-        ULONG bytes;
-        wchar_t name[MAX_PATH];
-    } rename = {FALSE, to.handle_.Get(), 0, {}};
-    TextBuffer wide;
-    wide.ConvertToWide(newName);
-    rename.bytes = static_cast<ULONG>(wide.Length());
-    if (rename.bytes == 0 || rename.bytes >= sizeof rename.name) return false;
-    memcpy(rename.name, wide.Data(), rename.bytes);
-    const int kFileRenameInformation = 10;
-    return SetInformation(SetInformationCall(), file.Get(), &rename, sizeof rename, kFileRenameInformation);
+    return to.handle_.Valid() &&
+           OpenInside(file, name, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, false, created) &&
+           NtRenameInto(file.Get(), to.handle_.Get(), newName);
+}
+
+bool InTheWay(const char* path)
+{
+    if (IsLink(path)) return true;
+    OwnedHandle file;
+    BY_HANDLE_FILE_INFORMATION info;
+    OpenItself(file, path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+    return Identity(file.Get(), info) && !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !IsOnlyItself(info);
 }
 
 bool DeleteCheckedFile(const char* path)
 {
-    if (OnWindows9x()) return IsPlainFile(GetFileAttributesA(path)) && DeleteFileA(path);
+    if (!HasNtFileCalls()) return IsPlainFile(GetFileAttributesA(path)) && DeleteFileA(path);
     BY_HANDLE_FILE_INFORMATION info;
     OwnedHandle file;
-    return OpenPlainFile(file, path, DELETE, info) && DeleteOnClose(file.Get());
+    return OpenPlainFile(file, path, DELETE, info) && NtDeleteThrough(file.Get());
 }
 
 bool DropReadOnlyChecked(const char* path)
 {
-    if (OnWindows9x()) {
+    if (!HasNtFileCalls()) {
         const DWORD attributes = GetFileAttributesA(path);
         return IsPlainFile(attributes) && (attributes & FILE_ATTRIBUTE_READONLY) &&
                SetFileAttributesA(path, (attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY)) ?: FILE_ATTRIBUTE_NORMAL);
     }
     BY_HANDLE_FILE_INFORMATION info;
     OwnedHandle file;
-    if (!OpenPlainFile(file, path, FILE_WRITE_ATTRIBUTES, info)) return false;
-    bool dropped = false;
-    if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) {
-        // FILE_BASIC_INFORMATION: four times (zero: unchanged), then the attributes, of which
-        // none at all would also read as "unchanged".
-        struct {
-            LARGE_INTEGER times[4];
-            ULONG attributes;
-        } basic = {};
-        basic.attributes = (info.dwFileAttributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY)) ?: FILE_ATTRIBUTE_NORMAL;
-        const int kFileBasicInformation = 4;
-        dropped = SetInformation(SetInformationCall(), file.Get(), &basic, sizeof basic, kFileBasicInformation);
-    }
-    return dropped;
+    return OpenPlainFile(file, path, FILE_WRITE_ATTRIBUTES, info) && (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) &&
+           NtSetAttributes(file.Get(), info.dwFileAttributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
 }

@@ -6,9 +6,9 @@
 #include <string.h>
 
 #include "base/ascii.h"
-#include "base/platform.h"
 #include "base/process_win32.h"
 #include "base/product_names.h"
+#include "install/nt_file.h"
 #include "install/shell_flags.h"
 #include "install/payload.h"
 #include "install/shell_ops.h"
@@ -214,11 +214,12 @@ void DropReadOnlyOfRow(const TextBuffer& file, const char* pattern)
     });
 }
 
-// Whether the file the row would write, or any a wildcard row would, is a reparse point.
+// Whether the file the row would write, or any a wildcard row would, is somebody else's: a
+// reparse point or a hard link.
 bool WritesThroughLink(const TextBuffer& file, const char* pattern)
 {
-    if (!IsPattern(pattern)) return IsLink(file.Text());
-    return !ForEachMatch(pattern, [](const char* installed) { return !IsLink(installed); });
+    if (!IsPattern(pattern)) return InTheWay(file.Text());
+    return !ForEachMatch(pattern, [](const char* installed) { return !InTheWay(installed); });
 }
 
 }  // namespace
@@ -287,7 +288,7 @@ int InstallFile(const char* name, bool backupOld, bool copyAsNew, bool skipIfPre
         // A Backup that is a link would carry the user's file off to wherever it points; held
         // from this check to the move, it cannot become one meanwhile.
         if (heldBackup.Hold(backup) && ChooseTarget(backup, name, backupTarget, backupFile)) {
-            if (OnWindows9x()) {
+            if (!HasNtFileCalls()) {
                 moved = ShellCopyList(destination, backupTarget, FO_MOVE, true, true, false, true);
                 if (moved == 0 && PathExists(destination.Data())) moved = kInstallBackupFailed;
             } else if (backupFile.Length() > backup.Length() && heldDestination.Hold(DestinationFolder)) {
@@ -318,8 +319,8 @@ int InstallFile(const char* name, bool backupOld, bool copyAsNew, bool skipIfPre
     if (backupFile.Length() > 0) {
         // The new file did not arrive: the user's own goes back in its place rather than
         // leaving the name empty. Should that fail too, it stays in Backup, as listed.
-        if (copied == 0 || !(OnWindows9x() ? ShellCopyList(backupFile, destination, FO_MOVE, false, true, false, true) == 0
-                                           : heldBackup.MoveFileInside(backupName, heldDestination, name)))
+        if (copied == 0 || !(HasNtFileCalls() ? heldBackup.MoveFileInside(backupName, heldDestination, name)
+                                              : ShellCopyList(backupFile, destination, FO_MOVE, false, true, false, true) == 0))
             AddToList(ReplacedFiles, name);
     }
     SetForegroundWindow(CurrentDialog);

@@ -64,7 +64,9 @@ int CreateShortcut(HeldFolder& folder, const TextBuffer& linkPath, const char* t
     const bool saved = folder.WriteFileInside(linkPath.Text() + folderPart.Length(), GlobalLock(memory),
                                               static_cast<DWORD>(size.QuadPart), created);
     GlobalUnlock(memory);
-    if (!saved) return kShortcutRefused;
+    // A link this run made and could not write whole is gone again, as a failed save leaves
+    // none; one it could not check, or an earlier one left cut, is named to the user.
+    if (!saved) return created ? kShortcutSaveFailed : kShortcutRefused;
     SHChangeNotify(created ? SHCNE_CREATE : SHCNE_UPDATEITEM, SHCNF_PATHA, linkPath.Text(), nullptr);
     return kShortcutOk;
 }

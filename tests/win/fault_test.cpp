@@ -17,6 +17,7 @@
 #include "tests/win/end_to_end.h"
 #include "tests/win/fault_drive.h"
 #include "tests/win/results_log.h"
+#include "tests/win/setup_module.h"
 
 namespace {
 
@@ -171,6 +172,19 @@ TEST_F(Faults, AFullDriveDuringTheCopyPhase)
     ASSERT_EQ(FaultDrive("remount \"" + kMountUnix + "\" size=8192k"), 0);
     DeleteFileA((kMount + "\\filler.bin").c_str());
     ExpectRetryCompletes();
+}
+
+// Start Menu links that do not fit on their full drive: none is left there empty or cut.
+TEST_F(Faults, LinksThatDoNotFitAreRemovedAgain)
+{
+    if (!MountDrive(1024)) GTEST_SKIP() << "no tmpfs can be mounted here (scripts/fault-drive needs root to mount)";
+    SavedValue programs(HKEY_CURRENT_USER, kShellFolders, names::kProgramsValue);
+    SetString(HKEY_CURRENT_USER, kShellFolders, names::kProgramsValue, kMount + "\\Programs");
+    MakeFolder(kMount + "\\Programs\\Zevrin 2");
+    ASSERT_EQ(FaultDrive("fill \"" + kMountUnix + "\" 0"), 0);
+    std::string boxes;
+    EXPECT_TRUE(InstallHere(kSource, kTarget, &boxes)) << boxes;
+    EXPECT_TRUE(ReadTree(kMount + "\\Programs").empty());
 }
 
 TEST_F(Faults, AReadOnlyDestination)

@@ -46,18 +46,6 @@ void ImportPatch::Write(void* value)
 
 namespace {
 
-// GetProcAddress as patched by `patch`: the real answer, but for the function `wanted` the
-// replacement, the real one kept in `real`.
-template <typename Function>
-FARPROC LookUpSwapped(const ImportPatch& patch, HMODULE module, LPCSTR name, const char* wanted, Function& real,
-                      Function replacement)
-{
-    const FARPROC found = patch.Original<decltype(&GetProcAddress)>()(module, name);
-    if (!HIWORD(name) || strcmp(name, wanted) != 0) return found;
-    real = reinterpret_cast<Function>(reinterpret_cast<void*>(found));
-    return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(replacement));
-}
-
 ReparseMarks* marks;
 // The folder of each search opened through the patch, to name what FindNextFileA finds.
 std::vector<std::pair<HANDLE, std::string>> searches;
@@ -302,7 +290,7 @@ FARPROC WINAPI OlderLookup(HMODULE module, LPCSTR name)
 
 HMODULE WINAPI OlderModule(LPCSTR name)
 {
-    if (name && older->platform != VER_PLATFORM_WIN32_NT && lstrcmpiA(name, "ntdll.dll") == 0) return nullptr;
+    if (name && !older->nt && lstrcmpiA(name, "ntdll.dll") == 0) return nullptr;
     return older->module.Original<decltype(&GetModuleHandleA)>()(name);
 }
 
@@ -310,7 +298,7 @@ HANDLE WINAPI OlderOpen(LPCSTR path, DWORD access, DWORD sharing, LPSECURITY_ATT
                         DWORD flags, HANDLE model)
 {
     const DWORD attributes = path ? GetFileAttributesA(path) : INVALID_FILE_ATTRIBUTES;
-    if (older->platform != VER_PLATFORM_WIN32_NT &&
+    if (!older->nt &&
         ((sharing & FILE_SHARE_DELETE) || (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)))) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return INVALID_HANDLE_VALUE;
@@ -322,10 +310,11 @@ OlderWindows* Registered(OlderWindows* windows) { return older = windows; }
 
 }  // namespace
 
-OlderWindows::OlderWindows(DWORD platform, DWORD major, DWORD minor, std::vector<std::string> missing)
+OlderWindows::OlderWindows(DWORD platform, DWORD major, DWORD minor, std::vector<std::string> missing, bool onNt)
     : platform((Registered(this), platform)),
       major(major),
       minor(minor),
+      nt(onNt || platform == VER_PLATFORM_WIN32_NT),
       missing(std::move(missing)),
       version("kernel32.dll", "GetVersionExA", reinterpret_cast<void*>(OlderVersion)),
       lookup("kernel32.dll", "GetProcAddress", reinterpret_cast<void*>(OlderLookup)),
@@ -335,11 +324,83 @@ OlderWindows::OlderWindows(DWORD platform, DWORD major, DWORD minor, std::vector
     // Looked up by setup and newer than NT 4; then those NT 4 has and 95, 98 and Me lack.
     for (const char* name : {"SetDefaultDllDirectories", "SetDllDirectoryA", "SetProcessMitigationPolicy"})
         this->missing.push_back(name);
-    if (platform != VER_PLATFORM_WIN32_NT)
+    if (!nt)
         for (const char* name : {"IsProcessorFeaturePresent", "NtSetInformationFile"}) this->missing.push_back(name);
 }
 
 OlderWindows::~OlderWindows() { older = nullptr; }
+
+namespace {
+
+ActsByPath* recorder;
+
+void Record(const char* call, LPCSTR path)
+{
+    if (!recorder || !path) return;
+    const std::string folded = Folded(path);
+    for (const std::string& folder : recorder->folders)
+        if (folded == folder || folded.rfind(folder + "\\", 0) == 0) recorder->acts += std::string(call) + " " + path + "\n";
+}
+
+template <typename Function>
+Function Original(const ImportPatch ActsByPath::*patch)
+{
+    return (recorder->*patch).Original<Function>();
+}
+
+BOOL WINAPI RecordDelete(LPCSTR path)
+{
+    Record("DeleteFileA", path);
+    return Original<decltype(&DeleteFileA)>(&ActsByPath::remove)(path);
+}
+
+BOOL WINAPI RecordMove(LPCSTR from, LPCSTR to)
+{
+    Record("MoveFileA", from), Record("MoveFileA", to);
+    return Original<decltype(&MoveFileA)>(&ActsByPath::move)(from, to);
+}
+
+BOOL WINAPI RecordMoveEx(LPCSTR from, LPCSTR to, DWORD flags)
+{
+    Record("MoveFileExA", from), Record("MoveFileExA", to);
+    return Original<decltype(&MoveFileExA)>(&ActsByPath::moveEx)(from, to, flags);
+}
+
+BOOL WINAPI RecordAttributes(LPCSTR path, DWORD attributes)
+{
+    Record("SetFileAttributesA", path);
+    return Original<decltype(&SetFileAttributesA)>(&ActsByPath::attributes)(path, attributes);
+}
+
+BOOL WINAPI RecordRemoveFolder(LPCSTR path)
+{
+    Record("RemoveDirectoryA", path);
+    return Original<decltype(&RemoveDirectoryA)>(&ActsByPath::removeFolder)(path);
+}
+
+HANDLE WINAPI RecordOpen(LPCSTR path, DWORD access, DWORD sharing, LPSECURITY_ATTRIBUTES security, DWORD disposition,
+                         DWORD flags, HANDLE model)
+{
+    const DWORD changes = GENERIC_WRITE | GENERIC_ALL | DELETE | FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_ATTRIBUTES;
+    if (access & changes) Record("CreateFileA", path);
+    return Original<decltype(&CreateFileA)>(&ActsByPath::open)(path, access, sharing, security, disposition, flags, model);
+}
+
+}  // namespace
+
+ActsByPath::ActsByPath(std::vector<std::string> folders)
+    : folders((recorder = this, std::move(folders))),
+      remove("kernel32.dll", "DeleteFileA", reinterpret_cast<void*>(RecordDelete)),
+      move("kernel32.dll", "MoveFileA", reinterpret_cast<void*>(RecordMove)),
+      moveEx("kernel32.dll", "MoveFileExA", reinterpret_cast<void*>(RecordMoveEx)),
+      attributes("kernel32.dll", "SetFileAttributesA", reinterpret_cast<void*>(RecordAttributes)),
+      removeFolder("kernel32.dll", "RemoveDirectoryA", reinterpret_cast<void*>(RecordRemoveFolder)),
+      open("kernel32.dll", "CreateFileA", reinterpret_cast<void*>(RecordOpen))
+{
+    for (std::string& folder : this->folders) folder = Folded(folder);
+}
+
+ActsByPath::~ActsByPath() { recorder = nullptr; }
 
 namespace {
 

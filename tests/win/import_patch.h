@@ -21,8 +21,22 @@ private:
     void* original_ = nullptr;
 };
 
+#include <string.h>
+
 #include <string>
 #include <vector>
+
+// GetProcAddress as patched by `patch`: the real answer, but for the function `wanted` the
+// replacement, the real one kept in `real`.
+template <typename Function>
+FARPROC LookUpSwapped(const ImportPatch& patch, HMODULE module, LPCSTR name, const char* wanted, Function& real,
+                      Function replacement)
+{
+    const FARPROC found = patch.Original<decltype(&GetProcAddress)>()(module, name);
+    if (!HIWORD(name) || strcmp(name, wanted) != 0) return found;
+    real = reinterpret_cast<Function>(reinterpret_cast<void*>(found));
+    return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(replacement));
+}
 
 // While it lives, the system reports FILE_ATTRIBUTE_REPARSE_POINT for the given paths (whole
 // paths, letter case ignored) as Windows reports a symbolic link to a file, which Wine 8 shows as
@@ -70,15 +84,30 @@ private:
 // (VER_PLATFORM_WIN32_NT, or VER_PLATFORM_WIN32_WINDOWS for 95, 98 and Me) and the version
 // given, and GetProcAddress finds none of the functions newer than NT 4 that setup looks up,
 // nor those in `missing`. On 95, 98 and Me there is no ntdll.dll, no handle opens on a folder
-// and CreateFileA refuses FILE_SHARE_DELETE, as those systems do.
+// and CreateFileA refuses FILE_SHARE_DELETE, as those systems do; with `onNt` the system below
+// is NT whatever it reports, as in Windows' compatibility modes for 95 and 98.
 struct OlderWindows {
-    OlderWindows(DWORD platform, DWORD major, DWORD minor, std::vector<std::string> missing = {});
+    OlderWindows(DWORD platform, DWORD major, DWORD minor, std::vector<std::string> missing = {}, bool onNt = false);
     ~OlderWindows();
     bool Active() const { return version.Active() && lookup.Active() && module.Active() && open.Active(); }
 
     DWORD platform, major, minor;
+    bool nt;  // the system below: NT, with ntdll
     std::vector<std::string> missing;
     ImportPatch version, lookup, module, open;
+};
+
+// While it lives, every call that changes a file or folder by path (DeleteFileA, MoveFileA,
+// MoveFileExA, SetFileAttributesA, RemoveDirectoryA, CreateFileA with write or delete access) on
+// a path inside one of `folders`, or the folder itself (letter case ignored), is recorded in
+// `acts`: a line of the call and the path each.
+struct ActsByPath {
+    explicit ActsByPath(std::vector<std::string> folders);
+    ~ActsByPath();
+
+    std::vector<std::string> folders;
+    std::string acts;
+    ImportPatch remove, move, moveEx, attributes, removeFolder, open;
 };
 
 // While it lives, NtSetInformationFile, as setup looks it up, honours the POSIX delete

@@ -272,6 +272,30 @@ TEST_F(EndToEnd, LinksInPlaceOfTheStartMenuFolderBackupAndAFileLeaveWhatTheyPoin
     EXPECT_EQ(ReadTextFile(victim), "the user's file");
 }
 
+// Folders a machine reaches through a mount point or junction of its own, there before setup
+// starts (a profile disk, a profile or C:\Apps moved to another disk): followed, as every
+// program follows them. The Start Menu folder's parent and the destination's are such a link.
+TEST_F(EndToEnd, FoldersReachedThroughTheMachinesOwnLinksAreUsed)
+{
+    const std::string disk = kRoot + "\\disk", link = kRoot + "\\profile", menu = link + "\\Programs\\Zevrin 2";
+    const std::string target = link + "\\Zevrin 2";
+    MakeFolder(disk + "\\Programs");
+    LinkRemover removeLink{link};
+    if (!PlantLink(disk, link)) GTEST_SKIP() << "fault-drive cannot make a symbolic link in the prefix here";
+    SavedValue programs(HKEY_CURRENT_USER, kShellFolders, names::kProgramsValue);
+    SetString(HKEY_CURRENT_USER, kShellFolders, names::kProgramsValue, link + "\\Programs");
+    std::string boxes;
+    EXPECT_TRUE(InstallHere(kSource, target, &boxes)) << boxes;
+    for (const char* name : {names::kProductLink, names::kHelpLink, names::kUninstallLink})
+        EXPECT_TRUE(FileExists(menu + "\\" + name)) << name;
+    WriteTextFile(target + "\\System.zvl", "; my own system macros\n", 130000000000000000ULL);
+    EXPECT_TRUE(InstallHere(kSource, target, &boxes)) << boxes;
+    EXPECT_EQ(ReadTextFile(target + "\\Backup\\System.zvl"), "; my own system macros\n") << boxes;
+    UninstallHere(target, &boxes);
+    EXPECT_FALSE(FolderExists(menu));
+    EXPECT_EQ(boxes.find("were left as they are"), std::string::npos) << boxes;
+}
+
 TEST_F(EndToEnd, AnInstallFromReadOnlyMediaGivesWritableFiles)
 {
     for (const auto& file : ReadTree(kSource))
@@ -360,6 +384,20 @@ TEST_F(EndToEnd, LinksToFilesAreNeitherDeletedNorWrittenThrough)
     EXPECT_EQ(ReadTextFile(victim), "the user's file");
     EXPECT_NE(boxes.find("were left as they are, because they could not be checked or changed safely:\r\n" + ours), std::string::npos)
         << boxes;
+
+    // Hard links, which show no mark, in place of a Start Menu link and of an installed file:
+    // the file they share keeps its bytes, and both are told.
+    const std::string shared = kRoot + "\\shared.txt";
+    WriteTextFile(shared, "the user's file");
+    for (const std::string& name : {menu + "\\Zevrin.lnk", kTarget + "\\license.txt"}) {
+        DeleteFileA(name.c_str());
+        ASSERT_TRUE(CreateHardLinkA(name.c_str(), shared.c_str(), nullptr)) << name;
+    }
+    boxes.clear();
+    InstallHere(kSource, kTarget, &boxes, false, IDYES);
+    EXPECT_EQ(ReadTextFile(shared), "the user's file");
+    EXPECT_NE(boxes.find("Not all files have been copied. Continue setup?"), std::string::npos) << boxes;
+    EXPECT_NE(boxes.find("could not be checked or changed safely:\r\n" + menu + "\\Zevrin.lnk\r\n"), std::string::npos) << boxes;
 }
 
 namespace {
@@ -385,15 +423,34 @@ HANDLE WINAPI SwapThenOpen(LPCSTR path, DWORD access, DWORD sharing, LPSECURITY_
     return openPatch->Original<decltype(&CreateFileA)>()(path, access, sharing, security, disposition, flags, model);
 }
 
-// A file in a held folder is opened through NtCreateFile and deleted or moved through
-// NtSetInformationFile, each looked up as it is called.
+// A file in a held folder is opened through NtCreateFile (a folder, which a hold opens, is not
+// a moment) and deleted or moved through NtSetInformationFile (the classic delete, which Wine
+// takes after refusing the POSIX one, or a rename), each looked up as it is called.
+typedef LONG(WINAPI* CreateFunction)(HANDLE*, ACCESS_MASK, void*, void*, void*, ULONG, ULONG, ULONG, ULONG options, void*, ULONG);
+typedef LONG(WINAPI* SetFunction)(HANDLE, void* status, void* information, ULONG length, int kind);
+CreateFunction realCreate;
+SetFunction realSet;
+
+LONG WINAPI SwapThenCreateFile(HANDLE* handle, ACCESS_MASK access, void* object, void* status, void* size, ULONG attributes,
+                               ULONG sharing, ULONG disposition, ULONG options, void* extended, ULONG extendedLength)
+{
+    if (atDelete && (options & 0x40 /* FILE_NON_DIRECTORY_FILE */)) atDelete->Try();
+    return realCreate(handle, access, object, status, size, attributes, sharing, disposition, options, extended, extendedLength);
+}
+
+LONG WINAPI SwapThenSet(HANDLE handle, void* status, void* information, ULONG length, int kind)
+{
+    const int kRename = 10, kDisposition = 13;
+    if (atDelete && (kind == kRename || kind == kDisposition)) atDelete->Try();
+    if (atMove && kind == kRename) atMove->Try();
+    return realSet(handle, status, information, length, kind);
+}
+
 FARPROC WINAPI SwapThenLookUp(HMODULE module, LPCSTR name)
 {
-    const bool opens = HIWORD(name) && strcmp(name, "NtCreateFile") == 0;
-    const bool changes = HIWORD(name) && strcmp(name, "NtSetInformationFile") == 0;
-    if (atDelete && (opens || changes)) atDelete->Try();
-    if (atMove && changes) atMove->Try();
-    return lookupPatch->Original<decltype(&GetProcAddress)>()(module, name);
+    if (HIWORD(name) && strcmp(name, "NtCreateFile") == 0)
+        return LookUpSwapped<CreateFunction>(*lookupPatch, module, name, "NtCreateFile", realCreate, SwapThenCreateFile);
+    return LookUpSwapped<SetFunction>(*lookupPatch, module, name, "NtSetInformationFile", realSet, SwapThenSet);
 }
 
 int WINAPI SwapThenOperate(LPSHFILEOPSTRUCTA operation)
@@ -458,12 +515,13 @@ TEST_F(EndToEnd, AFolderSwappedForALinkAsSetupActsChangesNothingElsewhere)
     // The folder above "Zevrin 2" and StartUp swapped for a link to a copy of that tree as the
     // first link is saved, and as the first is deleted. Wine lets a folder move while one inside
     // it is held (Windows refuses), so the acts after the swap meet it: each lands in the folder
-    // held or is refused and told, and StartUp, held after the swap, is refused and told.
-    const std::string above = kRoot + "\\above";
+    // held or is refused and told. StartUp, held after the swap, is reached through the link as
+    // through a junction of the machine's own: its link is saved there, and deleted there.
+    const std::string above = kRoot + "\\above", aboveLink = above + "\\StartUp\\Zevrin.lnk";
     for (const char* folder : {"\\Zevrin 2", "\\StartUp"}) MakeFolder(above + folder);
     WriteTextFile(above + "\\Zevrin 2\\Help.lnk", "the user's");
-    WriteTextFile(above + "\\StartUp\\Zevrin.lnk", "the user's");
-    const auto aboveBefore = ReadTree(above);
+    WriteTextFile(aboveLink, "the user's");
+    const auto aboveBefore = ReadTree(above + "\\Zevrin 2");
     for (Swap** moment : {&atSave, &atDelete}) {
         Swap programs{programs_, above, 1};
         *moment = &programs;
@@ -475,10 +533,12 @@ TEST_F(EndToEnd, AFolderSwappedForALinkAsSetupActsChangesNothingElsewhere)
         // Wine names a file opened in the moved folder by the path as it leads now: refused.
         if (moment == &atSave) {
             EXPECT_NE(boxes.find(menu + "\\Zevrin.lnk"), std::string::npos) << boxes;
+            EXPECT_NE(ReadTextFile(aboveLink), "the user's") << "StartUp's link saved through the link above";
         }
-        EXPECT_NE(boxes.find(startup_), std::string::npos) << boxes;
+        EXPECT_EQ(boxes.find(startup_), std::string::npos) << boxes;
     }
-    EXPECT_EQ(ReadTree(above), aboveBefore);
+    EXPECT_EQ(ReadTree(above + "\\Zevrin 2"), aboveBefore);
+    EXPECT_FALSE(FileExists(aboveLink)) << "StartUp's link deleted through the link above";
 
     // The control: unheld, a folder is swapped, and a delete by path goes through the link.
     const std::string folder = kRoot + "\\unheld";
@@ -491,17 +551,21 @@ TEST_F(EndToEnd, AFolderSwappedForALinkAsSetupActsChangesNothingElsewhere)
 }
 
 // Each Windows family its own way: NT 4 copies rows 2 and 3 and keeps every rule through checked
-// handles; 95, 98 and Me, which open no handle on a folder and have no ntdll, act by path; both
-// install, put the user's changed list into Backup, drop the media's read-only mark, delete the
-// obsolete file and remove links and folder again. Where NT lacks the call that deletes through
-// a handle, nothing is deleted by path instead, and the user is told what was left.
+// handles; 95, 98 and Me, which open no handle on a folder and have no ntdll, act by path; NT
+// reporting 98, as its compatibility mode does, keeps NT's rules; all install, put the user's
+// changed list into Backup, drop the media's read-only mark, delete the obsolete file and
+// remove links and folder again. Where NT lacks the call that deletes through a handle, nothing
+// is deleted by path instead, and the user is told what was left.
 TEST_F(EndToEnd, EveryWindowsFamilyInstallsAndUninstalls)
 {
     const std::string menu = programs_ + "\\Zevrin 2", obsolete = kSource + "\\" + names::kObsoleteSourceFile;
     const struct {
         const char* name;
         DWORD platform, major, minor;
-    } families[] = {{"NT 4.0", VER_PLATFORM_WIN32_NT, 4, 0}, {"98", VER_PLATFORM_WIN32_WINDOWS, 4, 10}};
+        bool onNt;
+    } families[] = {{"NT 4.0", VER_PLATFORM_WIN32_NT, 4, 0, true},
+                    {"98", VER_PLATFORM_WIN32_WINDOWS, 4, 10, false},
+                    {"98 reported on NT", VER_PLATFORM_WIN32_WINDOWS, 4, 10, true}};
     for (const auto& family : families) {
         SCOPED_TRACE(family.name);
         RemoveTree(kTarget);
@@ -509,13 +573,15 @@ TEST_F(EndToEnd, EveryWindowsFamilyInstallsAndUninstalls)
         SetFileAttributesA((kSource + "\\license.txt").c_str(), FILE_ATTRIBUTE_READONLY);
         std::string boxes;
         {
-            OlderWindows windows(family.platform, family.major, family.minor);
+            OlderWindows windows(family.platform, family.major, family.minor, {}, family.onNt);
             ASSERT_TRUE(windows.Active());
+            ActsByPath acts({menu, startup_, kTarget + "\\Backup", kSource});
             EXPECT_TRUE(InstallHere(kSource, kTarget, &boxes)) << boxes;
             EXPECT_FALSE(ReadOnly(kTarget + "\\license.txt")) << "the media's mark";
             WriteTextFile(kTarget + "\\System.zvl", "; my own system macros\n", 130000000000000000ULL);
             EXPECT_TRUE(InstallHere(kSource, kTarget, &boxes)) << boxes;
             UninstallHere(kTarget, &boxes);
+            EXPECT_EQ(acts.acts.empty(), family.onNt) << acts.acts;
         }
         SetFileAttributesA((kSource + "\\license.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
         const bool nt4 = family.platform == VER_PLATFORM_WIN32_NT;

@@ -90,9 +90,9 @@ INT_PTR RunOnDialog(int id, DLGPROC procedure, const std::string& source, const 
 
 }  // namespace
 
-bool InstallHere(const std::string& source, const std::string& destination, std::string* boxes, bool startProduct)
+bool InstallHere(const std::string& source, const std::string& destination, std::string* boxes, bool startProduct, int answer)
 {
-    return RunOnDialog(IDD_INSTALL, InstallDialogProc, source, destination, boxes, startProduct) == 1;
+    return RunOnDialog(IDD_INSTALL, InstallDialogProc, source, destination, boxes, startProduct, answer) == 1;
 }
 
 void UninstallHere(const std::string& source, std::string* boxes, int answer)

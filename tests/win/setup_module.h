@@ -15,5 +15,5 @@ const void* SetupDialogTemplate(int id);
 // message box is answered `answer` where it asks (OK where it does not) and its text appended to
 // `boxes`.
 bool InstallHere(const std::string& source, const std::string& destination, std::string* boxes = nullptr,
-                 bool startProduct = false);
+                 bool startProduct = false, int answer = IDNO);
 void UninstallHere(const std::string& source, std::string* boxes = nullptr, int answer = IDNO);
