@@ -28,7 +28,8 @@ std::string ReadLog(const std::string& path)
     return text.str();
 }
 
-// A stand-in started and waited for until its window exists; killed if still running at the end.
+// A stand-in started and waited for until its window exists; ended with its ChildProcess if still
+// running at the end.
 struct StandIn {
     ChildProcess process;
     std::string log;
@@ -46,13 +47,6 @@ struct StandIn {
             if (WaitForSingleObject(process.process, 20) == WAIT_OBJECT_0) return false;
         }
         return false;
-    }
-    ~StandIn()
-    {
-        if (process.process && WaitForSingleObject(process.process, 0) == WAIT_TIMEOUT) {
-            TerminateProcess(process.process, 9);
-            WaitForSingleObject(process.process, 5000);
-        }
     }
 };
 

@@ -75,6 +75,10 @@ protected:
     }
     void TearDown() override
     {
+        // A setup.exe that outlived its case would turn away every later one, and keep the
+        // runner waiting for the output it shares.
+        const std::string shown = ShownWindows();
+        EXPECT_EQ(EndChildrenOf(0, "setup.exe"), 0) << "a setup.exe still ran; on screen:\n" << shown;
         CloseProductStandIn();
         // Nothing of a test may outlive it: a later install (the demo's, in the same prefix)
         // would otherwise be offered a folder of the tests'.

@@ -342,48 +342,30 @@ void Record(const char* call, LPCSTR path)
         if (folded == folder || folded.rfind(folder + "\\", 0) == 0) recorder->acts += std::string(call) + " " + path + "\n";
 }
 
-template <typename Function>
-Function Original(const ImportPatch ActsByPath::*patch)
-{
-    return (recorder->*patch).Original<Function>();
-}
-
-BOOL WINAPI RecordDelete(LPCSTR path)
-{
-    Record("DeleteFileA", path);
-    return Original<decltype(&DeleteFileA)>(&ActsByPath::remove)(path);
-}
-
+// Each records its path (a move both), then makes the call as the patch found it.
+BOOL WINAPI RecordDelete(LPCSTR path) { return Record("DeleteFileA", path), recorder->remove.Original<decltype(&DeleteFileA)>()(path); }
 BOOL WINAPI RecordMove(LPCSTR from, LPCSTR to)
 {
-    Record("MoveFileA", from), Record("MoveFileA", to);
-    return Original<decltype(&MoveFileA)>(&ActsByPath::move)(from, to);
+    return Record("MoveFileA", from), Record("MoveFileA", to), recorder->move.Original<decltype(&MoveFileA)>()(from, to);
 }
-
 BOOL WINAPI RecordMoveEx(LPCSTR from, LPCSTR to, DWORD flags)
 {
-    Record("MoveFileExA", from), Record("MoveFileExA", to);
-    return Original<decltype(&MoveFileExA)>(&ActsByPath::moveEx)(from, to, flags);
+    return Record("MoveFileExA", from), Record("MoveFileExA", to), recorder->moveEx.Original<decltype(&MoveFileExA)>()(from, to, flags);
 }
-
 BOOL WINAPI RecordAttributes(LPCSTR path, DWORD attributes)
 {
-    Record("SetFileAttributesA", path);
-    return Original<decltype(&SetFileAttributesA)>(&ActsByPath::attributes)(path, attributes);
+    return Record("SetFileAttributesA", path), recorder->attributes.Original<decltype(&SetFileAttributesA)>()(path, attributes);
 }
-
 BOOL WINAPI RecordRemoveFolder(LPCSTR path)
 {
-    Record("RemoveDirectoryA", path);
-    return Original<decltype(&RemoveDirectoryA)>(&ActsByPath::removeFolder)(path);
+    return Record("RemoveDirectoryA", path), recorder->removeFolder.Original<decltype(&RemoveDirectoryA)>()(path);
 }
-
 HANDLE WINAPI RecordOpen(LPCSTR path, DWORD access, DWORD sharing, LPSECURITY_ATTRIBUTES security, DWORD disposition,
                          DWORD flags, HANDLE model)
 {
-    const DWORD changes = GENERIC_WRITE | GENERIC_ALL | DELETE | FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_ATTRIBUTES;
-    if (access & changes) Record("CreateFileA", path);
-    return Original<decltype(&CreateFileA)>(&ActsByPath::open)(path, access, sharing, security, disposition, flags, model);
+    if (access & (GENERIC_WRITE | GENERIC_ALL | DELETE | FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_ATTRIBUTES))
+        Record("CreateFileA", path);
+    return recorder->open.Original<decltype(&CreateFileA)>()(path, access, sharing, security, disposition, flags, model);
 }
 
 }  // namespace

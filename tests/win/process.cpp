@@ -30,6 +30,13 @@ long ChildProcess::WaitExit(DWORD milliseconds)
 
 void ChildProcess::Close()
 {
+    // A process a test started does not outlive it: a setup.exe left waiting would hold the
+    // single-instance guard, so that every later one exits at once, and, like any program left
+    // running, keep the test runner waiting for the output it shares until its own time limit.
+    if (process && WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(process, 9);
+        WaitForSingleObject(process, 5000);
+    }
     if (process) CloseHandle(process);
     process = nullptr;
     id = 0;
@@ -114,6 +121,20 @@ std::string ClassOf(HWND window)
     return name;
 }
 
+std::string ShownWindows()
+{
+    std::string shown;
+    EnumWindows(
+        [](HWND window, LPARAM param) -> BOOL {
+            char text[1024] = {};
+            GetDlgItemTextA(window, 0xFFFF, text, sizeof text);
+            if (IsWindowVisible(window)) *reinterpret_cast<std::string*>(param) += "[" + WindowText(window) + "] " + text + "\n";
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&shown));
+    return shown.empty() ? "no window\n" : shown;
+}
+
 int CountWindows(const char* caption)
 {
     Count count = {caption, 0};
@@ -129,7 +150,7 @@ int EndChildrenOf(DWORD parentId, const char* exeName)
     PROCESSENTRY32 entry = {};
     entry.dwSize = sizeof entry;
     for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
-        if (entry.th32ParentProcessID != parentId || lstrcmpiA(entry.szExeFile, exeName) != 0) continue;
+        if ((parentId && entry.th32ParentProcessID != parentId) || lstrcmpiA(entry.szExeFile, exeName) != 0) continue;
         HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, entry.th32ProcessID);
         if (!process) continue;
         if (TerminateProcess(process, 0)) ++ended;

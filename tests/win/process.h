@@ -18,6 +18,7 @@ struct ChildProcess {
     bool Start(const std::string& commandLine, const char* directory = nullptr);
     // Waits for the process to end; returns its exit code, or -1 on time-out.
     long WaitExit(DWORD milliseconds);
+    // Ends the process if it still runs, and lets go of it.
     void Close();
 };
 
@@ -31,12 +32,15 @@ std::string WindowText(HWND window);
 // for what another process makes that no event announces (a window, a file).
 bool WaitUntil(const std::function<bool()>& condition, DWORD milliseconds);
 std::string ClassOf(HWND window);
+// The visible top-level windows, one line each: "[caption] text", the text a message box's
+// (its static control 0xFFFF): what was on screen when a wait ended otherwise than expected.
+std::string ShownWindows();
 // Number of visible top-level windows with this caption, in any process.
 int CountWindows(const char* caption);
 
-// Ends every process of this executable name (say "explorer.exe") whose parent was `parentId`:
-// a process that a test caused must not outlive it, or it keeps the runner's output open.
-// Returns how many were ended.
+// Ends every process of this executable name (say "explorer.exe") whose parent was `parentId`
+// (0: whatever its parent): a process that a test caused must not outlive it, or it keeps the
+// runner's output open. Returns how many were ended.
 int EndChildrenOf(DWORD parentId, const char* exeName);
 
 // A hidden top-level window of this thread with its own class and procedure, captioned like the

@@ -160,7 +160,7 @@ TEST(Robustness, SoakOfInstallAndUninstallRounds)
         install.SetBox(IDC_START_PRODUCT, false);
         install.PressOk();
         MessageBoxSeen box;
-        EXPECT_EQ(install.Next(120000, &box), SetupSession::Exited) << "round " << round << ": " << box.text;
+        EXPECT_EQ(install.Next(120000, &box), SetupSession::Exited) << "round " << round << ": " << BoxTexts({box});
         const auto registry = snapshot();
         const std::string files = tree(kRoot + "\\Zevrin 2");
         if (round == 0) {

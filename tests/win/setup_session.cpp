@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include <stdio.h>
+
 #include "base/product_names.h"
 
 namespace {
@@ -19,6 +21,7 @@ bool SetupSession::Start(const std::string& commandLine, const char* directory)
 {
     if (!process_.Start(commandLine, directory)) return false;
     dialog_ = WaitForDialog(process_, 30000);
+    if (!dialog_) fprintf(stderr, "setup.exe: no dialog (it ended, or 30 s passed); on screen:\n%s", ShownWindows().c_str());
     return dialog_ != nullptr;
 }
 
@@ -55,7 +58,11 @@ SetupSession::Event SetupSession::Next(DWORD milliseconds, MessageBoxSeen* box)
         }
         if (IsWindow(dialog_) && IsWindowEnabled(dialog_) && ButtonText(dialog_, IDOK) == "Retry") return Ready;
         if (WaitForSingleObject(process_.process, 20) == WAIT_OBJECT_0) return Exited;
-        if (GetTickCount() - start > milliseconds) return TimedOut;
+        if (GetTickCount() - start > milliseconds) {
+            fprintf(stderr, "setup.exe: no message box, retry or end within %lu ms; on screen:\n%s", milliseconds,
+                    ShownWindows().c_str());
+            return TimedOut;
+        }
     }
 }
 
