@@ -1,7 +1,5 @@
 #include "install/held_folder.h"
 
-#include <string.h>
-
 #include "base/text_buffer.h"
 #include "install/nt_file.h"
 
