@@ -86,5 +86,6 @@ bool InTheWay(const char* path);
 bool DeleteCheckedFile(const char* path);
 
 // Drops the read-only mark of a plain file through a handle of its own, checked as above; the
-// attributes of a link, and of a file of several names, are left as they are. True when the mark was dropped.
+// attributes of a link, and of a file of several names, are left as they are. True when the
+// mark was dropped.
 bool DropReadOnlyChecked(const char* path);

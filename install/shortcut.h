@@ -17,7 +17,8 @@ class TextBuffer;
 // (not set). The link's path is put together from folders setup read: it is refused
 // (kShortcutRefused) before anything is written when it holds a zero byte, which would end it
 // early; and so is a save whose file, opened in the held folder, fails its check (a reparse
-// point, through which the save would overwrite whatever file its owner chose, or a file that
-// resolves outside the folder).
+// point or a hard link, through which the save would overwrite whatever file its owner chose,
+// or a file that resolves outside the folder), or an earlier link that could not be rewritten
+// whole. A new link whose bytes did not all fit is removed again: kShortcutSaveFailed.
 int CreateShortcut(HeldFolder& folder, const TextBuffer& linkPath, const char* targetPath, const char* iconPath,
                    int iconIndex, const char* arguments, const char* workingFolder, unsigned short hotkey);
