@@ -31,6 +31,14 @@ void OpenItself(OwnedHandle& handle, const char* path, DWORD access, DWORD shari
                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
 }
 
+// Opens what a path leads to now, every link on the way followed, to read its attributes and
+// identity, or as the root of names opened inside it.
+void OpenAsItResolves(OwnedHandle& handle, const char* path)
+{
+    handle.Reset(CreateFileA(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+}
+
 // Whether a handle's information is a plain file that is only itself: no folder, no reparse
 // point (a link, as Windows shows one), and no second name. A hard link shows no mark, and what
 // is written, moved or deleted through one name changes the file every other name shares,
@@ -70,15 +78,14 @@ bool NamedInParent(HANDLE parent, HANDLE held, const char* name)
     const UNICODE_STRING& above = parentName.info.Name;
     const UNICODE_STRING& whole = heldName.info.Name;
     TextBuffer wide;
-    wide.ConvertToWide(name);
-    const USHORT nameBytes = static_cast<USHORT>(wide.Length());
+    const UNICODE_STRING own = NtCountedName(wide, name);
+    const USHORT nameBytes = own.Length;
     const bool separated = above.Length >= 2 && above.Buffer[above.Length / 2 - 1] == L'\\';
     const USHORT prefix = static_cast<USHORT>(above.Length + (separated ? 0 : 2));
     if (nameBytes == 0 || whole.Length != prefix + nameBytes || (!separated && whole.Buffer[above.Length / 2] != L'\\'))
         return false;
     const UNICODE_STRING start = {above.Length, above.Length, whole.Buffer};
     const UNICODE_STRING last = {nameBytes, nameBytes, whole.Buffer + prefix / 2};
-    const UNICODE_STRING own = {nameBytes, nameBytes, reinterpret_cast<wchar_t*>(wide.Data())};
     return NtNamesEqualNoCase(start, above) && NtNamesEqualNoCase(last, own);
 }
 
@@ -98,8 +105,7 @@ bool SameFolder(const TextBuffer& first, const TextBuffer& second)
     BY_HANDLE_FILE_INFORMATION info[2];
     const TextBuffer* const paths[] = {&first, &second};
     for (int i = 0; i < 2; ++i) {
-        handles[i].Reset(CreateFileA(paths[i]->Text(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        OpenAsItResolves(handles[i], paths[i]->Text());
         if (!Identity(handles[i].Get(), info[i])) return false;
     }
     return SameObject(info[0], info[1]);
@@ -128,8 +134,7 @@ bool HeldFolder::Hold(const TextBuffer& folder, bool toRemove)
     const char* name = path + above.Length();
     for (int tries = 0; *name && tries < 3; ++tries) {
         OwnedHandle parent, again;
-        parent.Reset(CreateFileA(above.Text(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                 nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        OpenAsItResolves(parent, above.Text());
         bool created;
         // Data access, not attributes alone: only a handle with it imposes its sharing on others.
         NtOpenInside(handle_, parent.Get(), name, NtOpen::Folder, GENERIC_READ | (toRemove ? DELETE : 0),

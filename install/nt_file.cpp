@@ -19,14 +19,6 @@ Function NtCall(const char* name)
 const auto kFileDispositionInformationEx = static_cast<FILE_INFORMATION_CLASS>(64);
 const ULONG kDispositionDelete = 0x1, kDispositionPosixSemantics = 0x2;
 
-// `name` as NT takes a name: counted UTF-16, whose text lives in `wide`.
-UNICODE_STRING Counted(TextBuffer& wide, const char* name)
-{
-    wide.ConvertToWide(name);
-    const USHORT bytes = static_cast<USHORT>(wide.Length());
-    return {bytes, bytes, reinterpret_cast<wchar_t*>(wide.Data())};
-}
-
 bool SetInformation(HANDLE handle, void* information, ULONG length, FILE_INFORMATION_CLASS kind)
 {
     const auto set = NtCall<decltype(&NtSetInformationFile)>("NtSetInformationFile");
@@ -35,6 +27,13 @@ bool SetInformation(HANDLE handle, void* information, ULONG length, FILE_INFORMA
 }
 
 }  // namespace
+
+UNICODE_STRING NtCountedName(TextBuffer& wide, const char* name)
+{
+    wide.ConvertToWide(name);
+    const USHORT bytes = static_cast<USHORT>(wide.Length());
+    return {bytes, bytes, reinterpret_cast<wchar_t*>(wide.Data())};
+}
 
 bool HasNtFileCalls() { return NtCall<decltype(&NtCreateFile)>("NtCreateFile") != nullptr; }
 
@@ -45,7 +44,7 @@ bool NtOpenInside(OwnedHandle& opened, HANDLE folder, const char* name, NtOpen w
     created = false;
     const auto open = NtCall<decltype(&NtCreateFile)>("NtCreateFile");
     TextBuffer wide;
-    UNICODE_STRING counted = Counted(wide, name);
+    UNICODE_STRING counted = NtCountedName(wide, name);
     // No security of its own: a file made here takes what its folder passes on.
     OBJECT_ATTRIBUTES attributes = {};
     attributes.Length = sizeof attributes;
@@ -96,7 +95,7 @@ bool NtRenameInto(HANDLE file, HANDLE folder, const char* newName)
         BYTE room[sizeof(FILE_RENAME_INFORMATION) + MAX_PATH * sizeof(wchar_t)];
     } rename = {};
     TextBuffer wide;
-    const UNICODE_STRING counted = Counted(wide, newName);
+    const UNICODE_STRING counted = NtCountedName(wide, newName);
     const size_t at = offsetof(FILE_RENAME_INFORMATION, FileName);
     if (counted.Length == 0 || at + counted.Length > sizeof rename) return false;
     rename.info.ReplaceIfExists = FALSE;

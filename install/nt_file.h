@@ -8,10 +8,15 @@
 
 #include "base/owned_handle.h"
 
+class TextBuffer;
+
 // Whether this Windows has the NT file calls (NtCreateFile in ntdll), whatever version it
 // reports: Windows' compatibility modes for 95 and 98 report platform id 1 on NT, where every
 // rule of NT still holds. Only where it has none (95, 98, Me) do setup's acts go by path.
 bool HasNtFileCalls();
+
+// `name` as NT takes a name: counted UTF-16 (lengths in bytes), whose text lives in `wide`.
+UNICODE_STRING NtCountedName(TextBuffer& wide, const char* name);
 
 // What NtOpenInside opens: a plain file that is there, a plain file made when missing, or a
 // folder that is there.
